@@ -1,0 +1,18 @@
+// The keyboard as a snapshot of 256 set-1 scan codes (Escape 1, P 25, Up 200), taken once per
+// poll, with release latches.
+#pragma once
+
+#include <cstdint>
+
+inline constexpr std::int32_t kKeyEscape = 1;
+inline constexpr std::int32_t kKeyP = 25;
+inline constexpr std::int32_t kKeyUp = 200;
+
+extern std::uint8_t KeyState[256];  // bit 7 set: down at the last successful poll
+extern std::uint8_t KeyLatch[256];  // 1: seen down by WasKeyReleased, release not yet reported
+
+std::int32_t OpenKeyboardDevice();
+std::int32_t PollKeyboard();
+std::int32_t IsKeyDown(std::int32_t key);
+std::int32_t WasKeyReleased(std::int32_t key);
+void ReleaseKeyboard();
