@@ -1,0 +1,250 @@
+// Windows host: a Win32 window, pictures through GDI, keys from the window's own key messages.
+// Needs nothing beyond the DLLs every Windows has (KERNEL32, USER32, GDI32, WINMM).
+#define WIN32_LEAN_AND_MEAN
+#define NOMINMAX
+#include <windows.h>
+// after windows.h, which it needs
+#include <timeapi.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "platform/host/host.h"
+
+namespace host {
+namespace {
+
+// mingw-w64's headers lack it; Windows before 10 1803 refuses it, so the plain timer stays the
+// fallback.
+constexpr DWORD kCreateWaitableTimerHighResolution = 0x00000002;
+
+struct Win32Host {
+    HINSTANCE Instance = nullptr;
+    HWND DisplayWindow = nullptr;  // the window Present draws into
+    bool KeyboardOpen = false;
+    std::uint8_t Keys[256] = {};
+    bool SleepReady = false;  // the sleep mechanism below has been chosen
+    HANDLE WaitTimer = nullptr;
+    bool TimerPeriodRaised = false;
+};
+
+Win32Host state;
+
+// Windows reports NumLock with the extended bit and Pause without it; the set-1 codes have them
+// the other way round. Every other key's code is its scan code, + 128 when extended.
+std::uint8_t KeyCode(LPARAM lParam) {
+    const auto scan = static_cast<std::uint8_t>((lParam >> 16) & 0xFF);
+    const bool extended = ((lParam >> 24) & 1) != 0;
+    constexpr std::uint8_t kNumLockScan = 0x45;
+    const bool swapped = scan == kNumLockScan;
+    return static_cast<std::uint8_t>(scan + ((extended != swapped) ? 128 : 0));
+}
+
+void ReleaseAllKeys() { std::memset(state.Keys, 0, sizeof state.Keys); }
+
+LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_CLOSE:  // the game decides when it ends, not the close button or Alt+F4
+            return 0;
+        case WM_KEYDOWN:
+        case WM_SYSKEYDOWN:
+            state.Keys[KeyCode(lParam)] = 0x80;
+            return 0;
+        case WM_KEYUP:
+        case WM_SYSKEYUP:  // swallowed so that Alt or F10 never starts a modal menu loop
+            state.Keys[KeyCode(lParam)] = 0;
+            return 0;
+        case WM_KILLFOCUS:
+            ReleaseAllKeys();  // the key-up messages will go to another window
+            break;
+        case WM_ACTIVATE:
+            if (LOWORD(wParam) == WA_INACTIVE) ReleaseAllKeys();
+            break;
+        case WM_ERASEBKGND:  // the next Present covers the whole area; no grey flash meanwhile
+            if (window == state.DisplayWindow) return 1;
+            break;
+        default:
+            break;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+// Keeps the window responsive and the key table current; the game never sees a message.
+void DrainMessages() {
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+}
+
+// A top-down 32-bit DIB: 0x00RRGGBB is exactly its pixel layout, rows packed like ours.
+BITMAPINFO PictureInfo(std::int32_t width, std::int32_t height) {
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;  // negative: the first row is the top one
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    return info;
+}
+
+HWND AsHandle(WindowId window) { return reinterpret_cast<HWND>(window); }
+
+// A high-resolution waitable timer sleeps to within about a millisecond; without one, a raised
+// system timer resolution makes Sleep that precise. Chosen once, on the first sleep.
+void PrepareSleep() {
+    state.SleepReady = true;
+    state.WaitTimer = CreateWaitableTimerExW(nullptr, nullptr, kCreateWaitableTimerHighResolution,
+                                             TIMER_ALL_ACCESS);
+    if (state.WaitTimer == nullptr) state.TimerPeriodRaised = timeBeginPeriod(1) == TIMERR_NOERROR;
+}
+
+void ReleaseSleep() {
+    if (state.WaitTimer != nullptr) CloseHandle(state.WaitTimer);
+    if (state.TimerPeriodRaised) timeEndPeriod(1);
+    state.WaitTimer = nullptr;
+    state.TimerPeriodRaised = false;
+    state.SleepReady = false;
+}
+
+bool WaitOnTimer(std::uint32_t milliseconds) {
+    LARGE_INTEGER due;
+    due.QuadPart = -static_cast<LONGLONG>(milliseconds) * 10000;  // relative, 100 ns units
+    return SetWaitableTimer(state.WaitTimer, &due, 0, nullptr, nullptr, FALSE) &&
+           WaitForSingleObject(state.WaitTimer, INFINITE) == WAIT_OBJECT_0;
+}
+
+}  // namespace
+
+// --- Display and windows --------------------------------------------------------------------
+
+bool InitDisplay() {
+    state.Instance = GetModuleHandleA(nullptr);
+    return GetSystemMetrics(SM_CXSCREEN) > 0 && GetSystemMetrics(SM_CYSCREEN) > 0;
+}
+
+void ShutdownDisplay() { DetachDisplay(); }
+
+Size DesktopSize() { return {GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}; }
+
+Rect FrameInsets(std::uint32_t style) {
+    RECT frame{0, 0, 0, 0};
+    AdjustWindowRect(&frame, style, FALSE);
+    return {frame.left, frame.top, frame.right, frame.bottom};
+}
+
+WindowId CreateHostWindow(const WindowSpec& spec) {
+    WNDCLASSA windowClass{};
+    windowClass.lpfnWndProc = WindowProcedure;
+    windowClass.hInstance = state.Instance;
+    windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    windowClass.lpszClassName = spec.ClassName;
+    if (RegisterClassA(&windowClass) == 0) return 0;
+
+    HWND window =
+        CreateWindowExA(0, spec.ClassName, spec.Title, spec.Style, spec.X, spec.Y, spec.Width,
+                        spec.Height, nullptr, nullptr, state.Instance, nullptr);
+    if (window == nullptr) UnregisterClassA(spec.ClassName, state.Instance);
+    return reinterpret_cast<WindowId>(window);
+}
+
+void DestroyHostWindow(WindowId window) {
+    char className[256] = {};
+    const bool named = GetClassNameA(AsHandle(window), className, sizeof className) > 0;
+    if (AsHandle(window) == state.DisplayWindow) DetachDisplay();
+    DestroyWindow(AsHandle(window));
+    if (named) UnregisterClassA(className, state.Instance);
+}
+
+WindowId ActiveWindow() { return reinterpret_cast<WindowId>(GetActiveWindow()); }
+
+Rect WindowRect(WindowId window) {
+    RECT outer{};
+    GetWindowRect(AsHandle(window), &outer);
+    return {outer.left, outer.top, outer.right, outer.bottom};
+}
+
+bool AttachDisplay(WindowId window, std::int32_t width, std::int32_t height) {
+    if (!IsWindow(AsHandle(window)) || width <= 0 || height <= 0) return false;
+    state.DisplayWindow = AsHandle(window);
+    ShowWindow(state.DisplayWindow, SW_SHOWNORMAL);  // also activates it: keys come to it
+    return true;
+}
+
+void DetachDisplay() { state.DisplayWindow = nullptr; }
+
+void Present(const std::uint32_t* pixels, std::int32_t width, std::int32_t height, Rect dest) {
+    DrainMessages();
+    if (state.DisplayWindow == nullptr) return;
+    HDC context = GetWindowDC(state.DisplayWindow);  // origin at the outer top-left, as `dest`
+    if (context == nullptr) return;
+    const BITMAPINFO info = PictureInfo(width, height);
+    const std::int32_t destWidth = dest.Right - dest.Left;
+    const std::int32_t destHeight = dest.Bottom - dest.Top;
+    if (destWidth == width && destHeight == height) {
+        SetDIBitsToDevice(context, dest.Left, dest.Top, width, height, 0, 0, 0, height, pixels,
+                          &info, DIB_RGB_COLORS);
+    } else {
+        StretchDIBits(context, dest.Left, dest.Top, destWidth, destHeight, 0, 0, width, height,
+                      pixels, &info, DIB_RGB_COLORS, SRCCOPY);
+    }
+    ReleaseDC(state.DisplayWindow, context);
+}
+
+// --- Keyboard -------------------------------------------------------------------------------
+
+bool OpenKeyboard() {
+    ReleaseAllKeys();
+    state.KeyboardOpen = true;
+    return true;
+}
+
+void CloseKeyboard() { state.KeyboardOpen = false; }
+
+bool ReadKeys(std::uint8_t keys[256]) {
+    if (!state.KeyboardOpen) return false;
+    DrainMessages();
+    std::memcpy(keys, state.Keys, sizeof state.Keys);
+    return true;
+}
+
+// --- Messages, time, memory, exit -----------------------------------------------------------
+
+void ShowMessage(const char* title, const char* text) {
+    if (MessageBoxA(GetForegroundWindow(), text, title, MB_OK) == 0) {
+        std::fprintf(stderr, "%s\n%s\n", title, text);
+    }
+}
+
+std::uint32_t TickCount() { return GetTickCount(); }
+
+std::int64_t CounterFrequency() {
+    LARGE_INTEGER frequency;
+    return QueryPerformanceFrequency(&frequency) ? frequency.QuadPart : 0;
+}
+
+bool ReadCounter(std::int64_t& ticks) {
+    LARGE_INTEGER counter;
+    if (!QueryPerformanceCounter(&counter)) return false;
+    ticks = counter.QuadPart;
+    return true;
+}
+
+void SleepMilliseconds(std::uint32_t milliseconds) {
+    if (!state.SleepReady) PrepareSleep();
+    if (state.WaitTimer == nullptr || !WaitOnTimer(milliseconds)) Sleep(milliseconds);
+}
+
+std::uint32_t* AllocatePixels(std::size_t count) {
+    return static_cast<std::uint32_t*>(std::calloc(count, sizeof(std::uint32_t)));
+}
+
+void FreePixels(std::uint32_t* pixels) { std::free(pixels); }
+
+void EndProcess(int status) {
+    ReleaseSleep();
+    ExitProcess(static_cast<UINT>(status));
+}
+
+}  // namespace host
