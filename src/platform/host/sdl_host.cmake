@@ -1,0 +1,26 @@
+# The Linux desktop: the SDL2 host, the `cave` program on it, and the pacing probe.
+if(NOT WIN32)
+  find_package(SDL2 QUIET CONFIG)
+  if(TARGET SDL2::SDL2)
+    set(CAVE_SDL2 SDL2::SDL2)
+  else()
+    find_package(PkgConfig REQUIRED)
+    pkg_check_modules(SDL2 REQUIRED IMPORTED_TARGET sdl2)
+    set(CAVE_SDL2 PkgConfig::SDL2)
+  endif()
+
+  add_library(cave_host_sdl OBJECT ${CMAKE_CURRENT_LIST_DIR}/sdl_host.cpp)
+  target_include_directories(cave_host_sdl PUBLIC ${CAVE_SOURCE_ROOT})
+  target_link_libraries(cave_host_sdl PUBLIC ${CAVE_SDL2})
+
+  add_executable(cave ${CAVE_SOURCE_ROOT}/shell/main.cpp)
+  target_link_libraries(cave PRIVATE cave_game cave_host_sdl)
+  # At the top of the build tree, where scripts and tests look for it.
+  set_target_properties(cave PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR})
+  install(TARGETS cave RUNTIME DESTINATION bin)
+  install(FILES ${PROJECT_SOURCE_DIR}/packaging/cave.desktop DESTINATION share/applications)
+
+  # Measures present cost, frame periods and CPU use of the pacing on this host.
+  add_executable(cave_pacing ${PROJECT_SOURCE_DIR}/tools/pacing/pacing_probe.cpp)
+  target_link_libraries(cave_pacing PRIVATE cave_platform cave_host_sdl)
+endif()

@@ -1,0 +1,325 @@
+// The desktop host on SDL2: one real window, its window surface as the screen, SDL's keyboard
+// state and clocks. The only file of the game that includes SDL.
+#include <SDL.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <utility>
+
+#include "platform/host/host.h"
+
+namespace host {
+namespace {
+
+// Every bit of host state lives here.
+struct SdlHost {
+    bool VideoUp = false;
+    bool KeyboardOpen = false;
+    Uint32 WindowId = 0;            // SDL's id of the game window; 0 when none
+    SDL_Surface* Source = nullptr;  // wraps the back buffer presented each frame
+};
+
+SdlHost State;
+
+// Counter ticks per second handed to the game. The pacing compares the low 32 bits of readings
+// as signed values and restarts a frame whenever their sign flips; at SDL's nanosecond rate
+// that would lengthen one frame every 2.1 s, at 10 MHz once in 3.5 minutes.
+constexpr Sint64 kCounterFrequency = 10'000'000;
+
+// SDL scan codes (USB usage ids) to set-1 make codes, E0-prefixed keys as 128 + code: the 104
+// keys of a standard layout.
+constexpr std::pair<SDL_Scancode, std::uint8_t> kKeyTable[] = {
+    {SDL_SCANCODE_ESCAPE, 0x01},
+    {SDL_SCANCODE_1, 0x02},
+    {SDL_SCANCODE_2, 0x03},
+    {SDL_SCANCODE_3, 0x04},
+    {SDL_SCANCODE_4, 0x05},
+    {SDL_SCANCODE_5, 0x06},
+    {SDL_SCANCODE_6, 0x07},
+    {SDL_SCANCODE_7, 0x08},
+    {SDL_SCANCODE_8, 0x09},
+    {SDL_SCANCODE_9, 0x0A},
+    {SDL_SCANCODE_0, 0x0B},
+    {SDL_SCANCODE_MINUS, 0x0C},
+    {SDL_SCANCODE_EQUALS, 0x0D},
+    {SDL_SCANCODE_BACKSPACE, 0x0E},
+    {SDL_SCANCODE_TAB, 0x0F},
+    {SDL_SCANCODE_Q, 0x10},
+    {SDL_SCANCODE_W, 0x11},
+    {SDL_SCANCODE_E, 0x12},
+    {SDL_SCANCODE_R, 0x13},
+    {SDL_SCANCODE_T, 0x14},
+    {SDL_SCANCODE_Y, 0x15},
+    {SDL_SCANCODE_U, 0x16},
+    {SDL_SCANCODE_I, 0x17},
+    {SDL_SCANCODE_O, 0x18},
+    {SDL_SCANCODE_P, 0x19},
+    {SDL_SCANCODE_LEFTBRACKET, 0x1A},
+    {SDL_SCANCODE_RIGHTBRACKET, 0x1B},
+    {SDL_SCANCODE_RETURN, 0x1C},
+    {SDL_SCANCODE_LCTRL, 0x1D},
+    {SDL_SCANCODE_A, 0x1E},
+    {SDL_SCANCODE_S, 0x1F},
+    {SDL_SCANCODE_D, 0x20},
+    {SDL_SCANCODE_F, 0x21},
+    {SDL_SCANCODE_G, 0x22},
+    {SDL_SCANCODE_H, 0x23},
+    {SDL_SCANCODE_J, 0x24},
+    {SDL_SCANCODE_K, 0x25},
+    {SDL_SCANCODE_L, 0x26},
+    {SDL_SCANCODE_SEMICOLON, 0x27},
+    {SDL_SCANCODE_APOSTROPHE, 0x28},
+    {SDL_SCANCODE_GRAVE, 0x29},
+    {SDL_SCANCODE_LSHIFT, 0x2A},
+    {SDL_SCANCODE_BACKSLASH, 0x2B},
+    {SDL_SCANCODE_Z, 0x2C},
+    {SDL_SCANCODE_X, 0x2D},
+    {SDL_SCANCODE_C, 0x2E},
+    {SDL_SCANCODE_V, 0x2F},
+    {SDL_SCANCODE_B, 0x30},
+    {SDL_SCANCODE_N, 0x31},
+    {SDL_SCANCODE_M, 0x32},
+    {SDL_SCANCODE_COMMA, 0x33},
+    {SDL_SCANCODE_PERIOD, 0x34},
+    {SDL_SCANCODE_SLASH, 0x35},
+    {SDL_SCANCODE_RSHIFT, 0x36},
+    {SDL_SCANCODE_KP_MULTIPLY, 0x37},
+    {SDL_SCANCODE_LALT, 0x38},
+    {SDL_SCANCODE_SPACE, 0x39},
+    {SDL_SCANCODE_CAPSLOCK, 0x3A},
+    {SDL_SCANCODE_F1, 0x3B},
+    {SDL_SCANCODE_F2, 0x3C},
+    {SDL_SCANCODE_F3, 0x3D},
+    {SDL_SCANCODE_F4, 0x3E},
+    {SDL_SCANCODE_F5, 0x3F},
+    {SDL_SCANCODE_F6, 0x40},
+    {SDL_SCANCODE_F7, 0x41},
+    {SDL_SCANCODE_F8, 0x42},
+    {SDL_SCANCODE_F9, 0x43},
+    {SDL_SCANCODE_F10, 0x44},
+    {SDL_SCANCODE_NUMLOCKCLEAR, 0x45},
+    {SDL_SCANCODE_SCROLLLOCK, 0x46},
+    {SDL_SCANCODE_KP_7, 0x47},
+    {SDL_SCANCODE_KP_8, 0x48},
+    {SDL_SCANCODE_KP_9, 0x49},
+    {SDL_SCANCODE_KP_MINUS, 0x4A},
+    {SDL_SCANCODE_KP_4, 0x4B},
+    {SDL_SCANCODE_KP_5, 0x4C},
+    {SDL_SCANCODE_KP_6, 0x4D},
+    {SDL_SCANCODE_KP_PLUS, 0x4E},
+    {SDL_SCANCODE_KP_1, 0x4F},
+    {SDL_SCANCODE_KP_2, 0x50},
+    {SDL_SCANCODE_KP_3, 0x51},
+    {SDL_SCANCODE_KP_0, 0x52},
+    {SDL_SCANCODE_KP_PERIOD, 0x53},
+    {SDL_SCANCODE_NONUSBACKSLASH, 0x56},
+    {SDL_SCANCODE_F11, 0x57},
+    {SDL_SCANCODE_F12, 0x58},
+    {SDL_SCANCODE_KP_ENTER, 0x9C},
+    {SDL_SCANCODE_RCTRL, 0x9D},
+    {SDL_SCANCODE_KP_DIVIDE, 0xB5},
+    {SDL_SCANCODE_PRINTSCREEN, 0xB7},
+    {SDL_SCANCODE_RALT, 0xB8},
+    {SDL_SCANCODE_PAUSE, 0xC5},
+    {SDL_SCANCODE_HOME, 0xC7},
+    {SDL_SCANCODE_UP, 0xC8},
+    {SDL_SCANCODE_PAGEUP, 0xC9},
+    {SDL_SCANCODE_LEFT, 0xCB},
+    {SDL_SCANCODE_RIGHT, 0xCD},
+    {SDL_SCANCODE_END, 0xCF},
+    {SDL_SCANCODE_DOWN, 0xD0},
+    {SDL_SCANCODE_PAGEDOWN, 0xD1},
+    {SDL_SCANCODE_INSERT, 0xD2},
+    {SDL_SCANCODE_DELETE, 0xD3},
+    {SDL_SCANCODE_LGUI, 0xDB},
+    {SDL_SCANCODE_RGUI, 0xDC},
+    {SDL_SCANCODE_APPLICATION, 0xDD},
+};
+
+SDL_Window* GameWindow() { return State.WindowId ? SDL_GetWindowFromID(State.WindowId) : nullptr; }
+
+// SDL falls back to drivers that draw nowhere when there is no screen; for the game that is no
+// display at all.
+bool HasRealScreen() {
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (!driver) return false;
+    for (const char* blind : {"offscreen", "dummy", "evdev"}) {
+        if (std::strcmp(driver, blind) == 0) return false;
+    }
+    return true;
+}
+
+// The game reads no window events; draining them keeps the window responsive and SDL's
+// keyboard state current. Close requests are dropped: the game ends only its own ways.
+void DrainEvents() {
+    SDL_Event event;
+    while (SDL_PollEvent(&event)) {
+    }
+}
+
+// SDL's high-resolution counter converted to `rate` ticks per second, without overflow.
+std::int64_t CounterAt(Uint64 rate) {
+    const Uint64 counter = SDL_GetPerformanceCounter();
+    const Uint64 frequency = SDL_GetPerformanceFrequency();
+    return static_cast<std::int64_t>(counter / frequency * rate +
+                                     counter % frequency * rate / frequency);
+}
+
+}  // namespace
+
+bool InitDisplay() {
+    // Ctrl+C and kill must end the program as usual, not become close requests it ignores.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    // The plain window surface is the cheapest present; a GPU texture path costs several times
+    // more per frame, and vsync would fight the game's own pacing.
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+    if (SDL_Init(SDL_INIT_VIDEO) != 0) return false;
+    if (!HasRealScreen()) {
+        SDL_Quit();
+        return false;
+    }
+    State.VideoUp = true;
+    return true;
+}
+
+void ShutdownDisplay() {
+    if (!State.VideoUp) return;
+    DetachDisplay();
+    SDL_Quit();
+    State.VideoUp = false;
+    State.WindowId = 0;
+}
+
+Size DesktopSize() {
+    SDL_DisplayMode mode{};
+    if (SDL_GetDesktopDisplayMode(0, &mode) != 0) return {};
+    return {mode.w, mode.h};
+}
+
+// SDL places and sizes a window by its client area; a window manager's frame lies outside it.
+Rect FrameInsets(std::uint32_t /*style*/) { return {}; }
+
+WindowId CreateHostWindow(const WindowSpec& spec) {
+    Uint32 flags = (spec.Style & kStyleVisible) ? SDL_WINDOW_SHOWN : SDL_WINDOW_HIDDEN;
+    if ((spec.Style & kStyleCaption) != kStyleCaption) flags |= SDL_WINDOW_BORDERLESS;
+    SDL_Window* window =
+        SDL_CreateWindow(spec.Title, spec.X, spec.Y, spec.Width, spec.Height, flags);
+    if (!window) return 0;
+    State.WindowId = SDL_GetWindowID(window);
+    return State.WindowId;
+}
+
+void DestroyHostWindow(WindowId window) {
+    if (SDL_Window* sdlWindow = SDL_GetWindowFromID(static_cast<Uint32>(window))) {
+        SDL_DestroyWindow(sdlWindow);
+    }
+    if (window == State.WindowId) State.WindowId = 0;
+}
+
+WindowId ActiveWindow() {
+    SDL_Window* focused = SDL_GetKeyboardFocus();
+    return focused ? SDL_GetWindowID(focused) : 0;
+}
+
+Rect WindowRect(WindowId window) {
+    SDL_Window* sdlWindow = SDL_GetWindowFromID(static_cast<Uint32>(window));
+    if (!sdlWindow) return {};
+    Rect rect;
+    SDL_GetWindowPosition(sdlWindow, &rect.Left, &rect.Top);
+    int width = 0;
+    int height = 0;
+    SDL_GetWindowSize(sdlWindow, &width, &height);
+    rect.Right = rect.Left + width;
+    rect.Bottom = rect.Top + height;
+    return rect;
+}
+
+bool AttachDisplay(WindowId window, std::int32_t width, std::int32_t height) {
+    SDL_Window* sdlWindow = SDL_GetWindowFromID(static_cast<Uint32>(window));
+    if (!sdlWindow || !SDL_GetWindowSurface(sdlWindow)) return false;
+    // The back buffer is 0x00RRGGBB; the pixel pointer is filled in at every present.
+    State.Source = SDL_CreateRGBSurfaceWithFormatFrom(nullptr, width, height, 32, width * 4,
+                                                      SDL_PIXELFORMAT_RGB888);
+    if (!State.Source) return false;
+    SDL_SetSurfaceBlendMode(State.Source, SDL_BLENDMODE_NONE);
+    State.WindowId = static_cast<Uint32>(window);
+    SDL_ShowWindow(sdlWindow);
+    SDL_RaiseWindow(sdlWindow);
+    return true;
+}
+
+void DetachDisplay() {
+    SDL_FreeSurface(State.Source);
+    State.Source = nullptr;
+}
+
+void Present(const std::uint32_t* pixels, std::int32_t width, std::int32_t height, Rect dest) {
+    DrainEvents();
+    SDL_Window* window = GameWindow();
+    SDL_Surface* screen = window ? SDL_GetWindowSurface(window) : nullptr;
+    if (!screen || !State.Source || State.Source->w != width || State.Source->h != height) return;
+    // SDL only reads the source; the wrapper is never written through.
+    State.Source->pixels = const_cast<std::uint32_t*>(pixels);
+    SDL_Rect to{dest.Left, dest.Top, dest.Right - dest.Left, dest.Bottom - dest.Top};
+    if (to.w == width && to.h == height) {
+        SDL_BlitSurface(State.Source, nullptr, screen, &to);
+    } else {
+        SDL_BlitScaled(State.Source, nullptr, screen, &to);
+    }
+    SDL_UpdateWindowSurface(window);
+}
+
+bool OpenKeyboard() {
+    State.KeyboardOpen = State.VideoUp;
+    return State.KeyboardOpen;
+}
+
+void CloseKeyboard() { State.KeyboardOpen = false; }
+
+bool ReadKeys(std::uint8_t keys[256]) {
+    if (!State.KeyboardOpen) return false;
+    DrainEvents();
+    std::memset(keys, 0, 256);
+    SDL_Window* window = GameWindow();
+    // Without the focus nothing is down, whatever the keys did before the focus left.
+    if (!window || SDL_GetKeyboardFocus() != window) return true;
+    const Uint8* down = SDL_GetKeyboardState(nullptr);
+    for (const auto& [scancode, code] : kKeyTable) {
+        if (down[scancode]) keys[code] = 0x80;
+    }
+    return true;
+}
+
+void ShowMessage(const char* title, const char* text) {
+    if (SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_INFORMATION, title, text, GameWindow()) != 0) {
+        // An error must never pass silently, even where no box can be shown.
+        std::fprintf(stderr, "%s: %s\n", title, text);
+    }
+}
+
+// SDL's counter on Linux counts from boot, so runs started at different times get different
+// tick counts (the game seeds its random numbers from one).
+std::uint32_t TickCount() { return static_cast<std::uint32_t>(CounterAt(1000)); }
+
+std::int64_t CounterFrequency() { return kCounterFrequency; }
+
+bool ReadCounter(std::int64_t& ticks) {
+    ticks = CounterAt(kCounterFrequency);
+    return true;
+}
+
+void SleepMilliseconds(std::uint32_t milliseconds) { SDL_Delay(milliseconds); }
+
+std::uint32_t* AllocatePixels(std::size_t count) {
+    return static_cast<std::uint32_t*>(std::calloc(count, sizeof(std::uint32_t)));
+}
+
+void FreePixels(std::uint32_t* pixels) { std::free(pixels); }
+
+[[noreturn]] void EndProcess(int status) {
+    SDL_Quit();
+    std::exit(status);
+}
+
+}  // namespace host
