@@ -16,9 +16,8 @@ inline constexpr std::uint32_t kWindowStylePopup = 0x80000000u;
 inline constexpr std::uint32_t kWindowStyleVisible = 0x10000000u;
 
 std::int32_t InitDisplaySystem();
-WindowHandle OpenMainWindow(std::int32_t number, std::int32_t x, std::int32_t y,
-                            std::int32_t width, std::int32_t height, std::uint32_t flags,
-                            const char* title);
+WindowHandle OpenMainWindow(std::int32_t number, std::int32_t x, std::int32_t y, std::int32_t width,
+                            std::int32_t height, std::uint32_t flags, const char* title);
 WindowHandle MainWindowHandle();
 WindowHandle DisplayWindowHandle();
 std::int32_t SetFramePacing(std::int32_t fps);
@@ -49,3 +48,6 @@ struct ImageView {
 ImageView PeekImage(std::int32_t n);
 ImageView PeekBackBuffer();
 std::int32_t FramePeriod();
+// Entries of the image table and of the window table.
+std::int32_t ImageCapacity();
+std::int32_t WindowCapacity();

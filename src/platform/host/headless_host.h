@@ -31,6 +31,7 @@ struct Failures {
     bool WindowedDisplay = false;  // AttachDisplay fails
     // The n-th AllocatePixels call since Reset (1-based) fails; 0 = none fails.
     int PixelAllocation = 0;
+    bool KeyRead = false;  // every ReadKeys fails (as a lost keyboard device does)
 };
 
 // From keyboard poll `Poll` (1-based) on, key `Code` is down or up.
@@ -46,7 +47,8 @@ struct Message {
 };
 
 // Back to a fresh host: clock 0, start tick 0, desktop 1024x768, no failures, no script, every
-// key up, focus held, nothing recorded, no hooks.
+// key up, focus held, nothing recorded, no hooks, no windows. Pixel blocks still handed out stay
+// counted (the platform still holds them), so LivePixelBlocks tells the truth across runs.
 void Reset();
 
 void SetStartTick(std::uint32_t tick);
@@ -67,9 +69,13 @@ void SetMessageHook(std::function<void(const Message&)> hook);
 std::uint64_t PollCount();
 std::uint64_t PresentCount();
 std::int64_t Clock();
+// Counter reads since Reset (successful or not).
+std::uint64_t CounterReads();
 // The last presented picture (0x00RRGGBB, rows packed) and its size; empty before any present.
 const std::vector<std::uint32_t>& LastPicture();
 Size LastPictureSize();
+// Where the last picture went, relative to the window's outer top-left corner.
+Rect LastPresentRect();
 const std::vector<Message>& Messages();
 // Lifecycle calls in order, e.g. "InitDisplay", "OpenKeyboard", "CreateHostWindow
 // WindowClass_0 352 264 320 240", "AttachDisplay 320 240", "AllocatePixels 76800",

@@ -1,0 +1,7 @@
+// Per-library resets behind ResetPlatformState: each zeroes one library's program-wide state.
+#pragma once
+
+void ResetDisplayState();
+void ResetDrawingState();
+void ResetKeyboardState();
+void ResetRandomState();
