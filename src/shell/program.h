@@ -2,4 +2,20 @@
 // ends through the host's EndProcess with the game's exit status.
 #pragma once
 
+#include <cstdint>
+
 [[noreturn]] void RunProgram();
+
+// Start-up up to and including the first player; RunProgram then runs the game. Tools and tests
+// call it to get a game that is ready for its first frame.
+void StartProgram();
+// The window, its display and the first cave.
+void OpenGameScreen();
+
+// The one way out: keyboard, display and images, windows, then the lists; then the process ends
+// with this status.
+[[noreturn]] void EndProgram(int status);
+// Reports the numbered fatal error in a box and ends with the error number as exit status, so
+// that a failed start is never mistaken for a finished game.
+[[noreturn]] void ErrorExit(std::int32_t code);
+void ShowMessageBox(const char* title, const char* text);

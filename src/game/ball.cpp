@@ -1,0 +1,47 @@
+#include "game/ball.h"
+
+#include <algorithm>
+
+#include "cave/cave.h"
+#include "cave/rounding.h"
+#include "platform/keyboard.h"
+
+namespace {
+
+std::int32_t ScoreIncrement(const CaveColumn& column) {
+    // The narrower the passage, the more a frame is worth.
+    const std::int32_t n = RoundToInt(static_cast<double>(column.Upper) - column.Lower + 240.0);
+    return (n + n) * 100 / 240;
+}
+
+// Touching is judged at the centre's height against both edges; touching an edge exactly is
+// still flying.
+bool TouchesRock(const CaveColumn& column, const Player& player) {
+    const double centre = static_cast<double>(player.Y) + player.Radius;
+    return column.Upper > centre || column.Lower < centre;
+}
+
+}  // namespace
+
+bool UpdatePlayer(Player& player) {
+    const bool held = IsKeyDown(player.Key) != 0;
+    if (player.Crashed != 0) {
+        // A crashed ball stays where it hit and moves with the rock.
+        player.X = static_cast<float>(player.X - 2.0);
+        return false;
+    }
+    // The position moves with last frame's velocity; the new velocity counts from the next one.
+    player.X = static_cast<float>(player.X + player.VelX * 2.0);
+    player.Y = static_cast<float>(player.Y + player.VelY * 2.0);
+    player.VelY = static_cast<float>(player.VelY + static_cast<double>(player.GravityScale) *
+                                                       static_cast<double>(kGravity));
+    if (held) player.VelY = static_cast<float>(static_cast<double>(player.VelY) - player.Lift);
+
+    // A ball off the display meets the nearest column on it.
+    const std::int32_t last = ListCount(ColumnList) - 1;
+    ListSelect(ColumnList, std::clamp(RoundToInt(player.X), 0, last));
+    const CaveColumn& column = *ListCurrent(ColumnList);
+    player.Score += ScoreIncrement(column);
+    if (TouchesRock(column, player)) player.Crashed = 1;
+    return true;
+}

@@ -1,0 +1,93 @@
+#include "game/frame_loop.h"
+
+#include "cave/cave.h"
+#include "cave/rounding.h"
+#include "game/ball.h"
+#include "platform/display.h"
+#include "platform/keyboard.h"
+#include "platform/system.h"
+#include "shell/player.h"
+
+FrameLoop Loop;
+FrameObserver Observer;
+
+namespace {
+
+constexpr std::int32_t kFpsWindowFrames = 500;
+
+void CountFrame() {
+    if (++Loop.FpsFrameCount > kFpsWindowFrames) {
+        Loop.FpsWindowStart = TickCount();
+        Loop.FpsFrameCount = 0;
+    }
+}
+
+void ReadKeys() {
+    while (IsDisplayActive() == 0) {
+    }
+    PollKeyboard();
+    // Escape is asked before P, every frame: both share the release latches with the pause loop.
+    if (WasKeyReleased(kKeyEscape) != 0) Loop.QuitRequested = 1;
+    if (WasKeyReleased(kKeyP) != 0) Loop.Paused = 1;
+}
+
+void MoveBalls() {
+    Loop.AnyFlying = 0;
+    ListReset(PlayerList);
+    while (Player* player = ListNext(PlayerList)) {
+        if (UpdatePlayer(*player)) Loop.AnyFlying = 1;
+    }
+}
+
+// The cave is copied before it scrolls, so the picture shows what this frame's balls met.
+void ComposePicture() {
+    ClearBackBuffer(0, 0, 0);
+    BlitImage(kCaveSprite, 0, 0);
+    ScrollCave(2);
+    DriftRockColour();
+    ListReset(PlayerList);
+    while (const Player* player = ListNext(PlayerList)) {
+        BlitImageKeyed(player->SpriteId, RoundToInt(player->X), RoundToInt(player->Y));
+    }
+    DrawHud();
+}
+
+// While paused only the cave is shown; nothing moves and nothing drifts.
+void RunPauseLoop() {
+    while (Loop.Paused != 0) {
+        if (Observer.PauseTurn != nullptr) Observer.PauseTurn();
+        SleepMilliseconds(100);
+        BlitImage(kCaveSprite, 0, 0);
+        PresentFrame();
+        PollKeyboard();
+        if (WasKeyReleased(kKeyP) != 0) Loop.Paused = 0;
+        if (WasKeyReleased(kKeyEscape) != 0) {
+            Loop.Paused = 0;
+            Loop.QuitRequested = 1;
+        }
+    }
+}
+
+}  // namespace
+
+void RunGame() {
+    Loop.FpsFrameCount = 0;
+    Loop.FpsWindowStart = TickCount();
+    Loop.QuitRequested = 0;
+    Loop.Paused = 0;
+    if (Observer.GameStart != nullptr) Observer.GameStart();
+    do {
+        CountFrame();
+        ReadKeys();
+        MoveBalls();
+        if (Loop.AnyFlying == 0) {
+            // Show the picture with the crash before the report.
+            PresentFrame();
+            ShowScoreReport();
+        }
+        PresentFrame();
+        ComposePicture();
+        RunPauseLoop();
+        if (Observer.FrameEnd != nullptr) Observer.FrameEnd();
+    } while (Loop.QuitRequested == 0);
+}

@@ -1,0 +1,43 @@
+#include <charconv>
+#include <cstring>
+
+#include "cave/cave.h"
+#include "cave/rounding.h"
+#include "game/frame_loop.h"
+#include "platform/display.h"
+#include "platform/drawing.h"
+#include "platform/system.h"
+#include "shell/player.h"
+
+namespace {
+
+ReadOut NumberReadOut(const char* prefix, std::int32_t value) {
+    ReadOut out{};
+    const std::size_t length = std::strlen(prefix);
+    std::memcpy(out.Text, prefix, length);
+    std::to_chars(out.Text + length, out.Text + sizeof(out.Text) - 1, value);
+    return out;
+}
+
+}  // namespace
+
+ReadOut FpsReadOut(std::int32_t frames, std::uint32_t elapsed) {
+    // In the frame that restarts the window no time may have passed yet: show 0 then.
+    const std::int32_t rate = elapsed == 0 ? 0 : RoundToInt(frames * 1000.0 / elapsed);
+    return NumberReadOut("FPS: ", rate);
+}
+
+void DrawHud() {
+    BeginDrawing(BackBufferTarget());
+    SetDrawMode(kOutlineOnly);
+    FillRect(0, 0, kCaveWidth, kCaveHeight, PackRGB(255, 0, 0));
+    SetDrawColour(255, 255, 255);
+    SetDrawMode(kTransparentText);
+    const std::uint32_t elapsed = TickCount() - Loop.FpsWindowStart;
+    SetTextCursor(10, 10);
+    DrawTextAtCursor(FpsReadOut(Loop.FpsFrameCount, elapsed).Text);
+    // The score of the player the drawing walk ended on: the last one.
+    SetTextCursor(270, 190);
+    DrawTextAtCursor(NumberReadOut("", ListCurrent(PlayerList)->Score / 1000).Text);
+    EndDrawing();
+}

@@ -1,0 +1,33 @@
+// The roster: one Player per ball, each with its own key, colour, image and score.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "platform/cursor_list.h"
+
+struct Player {
+    float X;  // top-left corner of the ball's image
+    float Y;
+    float VelX;
+    float VelY;  // positive is downwards
+    float GravityScale;
+    float Lift;
+    float Radius;  // collision radius, whatever size the image was drawn at
+    std::int32_t SpriteId;
+    std::int32_t Colour;
+    std::int32_t Score;  // shown divided by 1000
+    std::int32_t Key;
+    std::int32_t Crashed;
+};
+
+extern List<Player> PlayerList;
+
+// Appends a player with the defaults after the current one; it becomes current.
+void AddPlayerRecord();
+// The colour of ring `ring` (0 = centre) of a ball image: darker towards the rim.
+std::int32_t BallShade(std::int32_t colour, std::int32_t radius, std::int32_t ring);
+void CreatePlayer(std::int32_t radius, float gravityScale, std::int32_t colour, std::int32_t key);
+// The text of the final report, every player with its points.
+std::string ScoreReportText();
+[[noreturn]] void ShowScoreReport();

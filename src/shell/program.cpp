@@ -1,0 +1,69 @@
+#include "shell/program.h"
+
+#include "cave/cave.h"
+#include "game/frame_loop.h"
+#include "platform/display.h"
+#include "platform/drawing.h"
+#include "platform/keyboard.h"
+#include "platform/random.h"
+#include "platform/system.h"
+#include "shell/player.h"
+
+namespace {
+
+// One component is always full: the rock is a light grey with a slight tint.
+void ChooseRockColour() {
+    RgbColour& rock = Look.RockColour;
+    rock.Red = RandomUpTo(63) + 192;
+    rock.Green = RandomUpTo(63) + 192;
+    rock.Blue = RandomUpTo(63) + 192;
+    const std::int32_t full = RandomUpTo(2);
+    if (full == 0) rock.Red = 255;
+    if (full == 1) rock.Green = 255;
+    if (full == 2) rock.Blue = 255;
+}
+
+// Everything a previous game in this process left behind goes, so that games can run in a row.
+void ZeroProgramState() {
+    ResetPlatformState();
+    ListDestroy(PlayerList);
+    ListDestroy(ColumnList);
+    Look = CaveLook{};
+    Loop = FrameLoop{};
+}
+
+}  // namespace
+
+void StartProgram() {
+    ZeroProgramState();
+    InitRandom();
+    InitDrawing();
+    SeedRandom(TickCount());
+    ChooseRockColour();
+    Look.RockBrightness = 255;
+    Look.CaveBrightness = 190;
+    ListCreate(PlayerList);
+    ListCreate(ColumnList);
+    // The keyboard is not even tried without a display.
+    if (InitDisplaySystem() == 0 || OpenKeyboardDevice() == 0) ErrorExit(1);
+    OpenGameScreen();
+    CreatePlayer(4, 1.0f, PackRGB(255, 0, 0), kKeyUp);
+}
+
+void OpenGameScreen() {
+    // Pacing comes first, so that opening the display keeps this rate instead of its default.
+    SetFramePacing(30);
+    const WindowHandle window =
+        OpenMainWindow(0, 0, 0, kCaveWidth, kCaveHeight, kWindowStylePopup | kCentreOnDesktop, "");
+    if (window == 0) ErrorExit(2);
+    if (OpenWindowedDisplay(MainWindowHandle(), 0, 0, kCaveWidth, kCaveHeight, 0, 0, 0) == 0) {
+        ErrorExit(3);
+    }
+    BuildInitialCave();
+}
+
+void RunProgram() {
+    StartProgram();
+    RunGame();
+    EndProgram(0);
+}

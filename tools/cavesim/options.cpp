@@ -1,0 +1,80 @@
+#include "options.h"
+
+#include <limits>
+
+const char* const kUsage =
+    "usage: cavesim [--seed N] [--frames N] [--script FILE] [--trace FILE]\n"
+    "               [--dump-frame FILE] [--dump-cave FILE]\n"
+    "\n"
+    "Plays the game headless from a key script, with virtual time.\n"
+    "\n"
+    "  --seed N          millisecond tick count at start-up, 0..4294967295 (default 0)\n"
+    "  --frames N        stop after N running frames (default: until the game ends)\n"
+    "  --script FILE     key events, one '<poll> <code> <down|up>' a line; '-' is stdin\n"
+    "  --trace FILE      write the frame trace; '-' is stdout\n"
+    "  --dump-frame FILE the last presented picture, binary PPM\n"
+    "  --dump-cave FILE  the cave image at the end of the run, binary PPM\n"
+    "  --help            this text\n"
+    "\n"
+    "The exit status is the game's own: 0, or the number of a fatal error.\n"
+    "Bad options or a malformed script give status 2 and run nothing.\n";
+
+std::optional<std::uint64_t> ParseDecimal(const std::string& text, std::uint64_t max) {
+    if (text.empty() || text.size() > 20) return std::nullopt;
+    std::uint64_t value = 0;
+    for (const char c : text) {
+        if (c < '0' || c > '9') return std::nullopt;
+        const std::uint64_t digit = static_cast<std::uint64_t>(c - '0');
+        if (value > (max - digit) / 10) return std::nullopt;
+        value = value * 10 + digit;
+    }
+    return value;
+}
+
+namespace {
+
+constexpr std::uint64_t kMaxU32 = std::numeric_limits<std::uint32_t>::max();
+
+// Applies one option with its value; returns an error text, empty when it was good.
+std::string ApplyOption(Options& options, const std::string& name, const std::string& value) {
+    if (name == "--seed" || name == "--frames") {
+        const auto number = ParseDecimal(value, kMaxU32);
+        if (!number) return name + ": not a number in 0..4294967295: '" + value + "'";
+        (name == "--seed" ? options.Seed : options.Frames.emplace()) =
+            static_cast<std::uint32_t>(*number);
+        return {};
+    }
+    std::string* path = name == "--script"       ? &options.Script
+                        : name == "--trace"      ? &options.Trace
+                        : name == "--dump-frame" ? &options.DumpFrame
+                        : name == "--dump-cave"  ? &options.DumpCave
+                                                 : nullptr;
+    if (path == nullptr) return "unknown option '" + name + "'";
+    if (value.empty()) return name + ": empty file name";
+    *path = value;
+    return {};
+}
+
+}  // namespace
+
+ParsedOptions ParseOptions(int argc, const char* const* argv) {
+    ParsedOptions parsed;
+    for (int i = 1; i < argc; ++i) {
+        const std::string name = argv[i];
+        if (name == "--help" || name == "-h") {
+            parsed.Values.Help = true;
+            continue;
+        }
+        if (name.rfind("--", 0) != 0) {
+            parsed.Error = "unexpected argument '" + name + "'";
+            return parsed;
+        }
+        if (i + 1 >= argc) {
+            parsed.Error = "option '" + name + "' needs a value";
+            return parsed;
+        }
+        parsed.Error = ApplyOption(parsed.Values, name, argv[++i]);
+        if (!parsed.Error.empty()) return parsed;
+    }
+    return parsed;
+}

@@ -1,0 +1,184 @@
+#include "runner.h"
+
+#include <algorithm>
+#include <string>
+
+#include "cave/cave.h"
+#include "crc32.h"
+#include "game/frame_loop.h"
+#include "platform/display.h"
+#include "ppm.h"
+#include "shell/player.h"
+#include "shell/program.h"
+
+namespace headless = host::headless;
+
+namespace {
+
+enum class EndKind { Report, Quit, Limit, Paused, Error };
+
+// Thrown from an observer hook to end the run at a frame end or a pause turn.
+struct StopRun {
+    EndKind Kind;
+};
+
+// The hooks are plain function pointers, so what they share lives here.
+struct RunState {
+    std::FILE* Trace = nullptr;
+    std::optional<std::uint32_t> FrameLimit;
+    std::uint64_t LastScriptPoll = 0;
+    bool KeepCave = false;
+    std::uint64_t Frames = 0;
+    std::vector<std::uint32_t> Cave;  // the cave image as the run ended
+    bool Reported = false;
+    std::string MessageText;  // the last message box
+};
+RunState Run;
+
+std::uint32_t CaveCrc() {
+    const ImageView cave = PeekImage(kCaveSprite);
+    return Crc32OfPixels(cave.Pixels, static_cast<std::size_t>(cave.Width) * cave.Height);
+}
+
+void KeepCave() {
+    if (!Run.KeepCave) return;
+    const ImageView cave = PeekImage(kCaveSprite);
+    if (cave.Pixels == nullptr) return;
+    Run.Cave.assign(cave.Pixels, cave.Pixels + static_cast<std::size_t>(cave.Width) * cave.Height);
+}
+
+// Read without moving the list's cursor, which the game relies on.
+const CaveColumn& ColumnAt(std::int32_t index) {
+    const List<CaveColumn>::Node* node = ColumnList.First;
+    for (std::int32_t i = 0; i < index; ++i) node = node->Next;
+    return node->Rec;
+}
+
+void StopAt(EndKind kind) {
+    KeepCave();
+    throw StopRun{kind};
+}
+
+void OnGameStart() {
+    if (Run.Trace != nullptr) {
+        const RgbColour& rock = Look.RockColour;
+        std::fprintf(Run.Trace, "I %d %d %d %08x\n", rock.Red, rock.Green, rock.Blue, CaveCrc());
+    }
+    if (Run.FrameLimit == 0u) StopAt(EndKind::Limit);
+}
+
+void WriteFrameLine() {
+    const Player& player = PlayerList.First->Rec;
+    const RgbColour& rock = Look.RockColour;
+    const CaveColumn& column = ColumnAt(160);
+    std::fprintf(Run.Trace, "F %llu %llu %.9g %.9g %.9g %d %d %d %d %d %.9g %.9g %08x\n",
+                 static_cast<unsigned long long>(Run.Frames),
+                 static_cast<unsigned long long>(headless::PollCount()),
+                 static_cast<double>(player.X), static_cast<double>(player.Y),
+                 static_cast<double>(player.VelY), player.Score, player.Crashed, rock.Red,
+                 rock.Green, rock.Blue, static_cast<double>(column.Upper),
+                 static_cast<double>(column.Lower), CaveCrc());
+}
+
+void OnFrameEnd() {
+    ++Run.Frames;
+    if (Run.Trace != nullptr) WriteFrameLine();
+    // A quit in the last allowed frame still ends as a quit.
+    if (Loop.QuitRequested != 0) {
+        KeepCave();
+    } else if (Run.FrameLimit == Run.Frames) {
+        StopAt(EndKind::Limit);
+    }
+}
+
+// Once every scripted poll has been read, the keys can never change again: a pause that is
+// still on then lasts for ever.
+void OnPauseTurn() {
+    if (headless::PollCount() >= Run.LastScriptPoll) StopAt(EndKind::Paused);
+}
+
+void OnMessage(const headless::Message& message) {
+    KeepCave();
+    Run.Reported = message.Title == "Game Over!";
+    Run.MessageText = message.Text;
+}
+
+void WriteEndLine(EndKind end) {
+    std::string line = "E ";
+    if (end == EndKind::Report) {
+        line += "report ";
+        for (const char c : Run.MessageText)
+            line += c == '\n' ? std::string("\\n") : std::string(1, c);
+    }
+    if (end == EndKind::Quit) line += "quit";
+    if (end == EndKind::Limit) line += "limit";
+    if (end == EndKind::Paused) line += "paused";
+    std::fprintf(Run.Trace, "%s\n", line.c_str());
+}
+
+// Frees what the game holds after a hook stopped it, as any other end of the game would.
+int ShutDown() {
+    try {
+        EndProgram(0);
+    } catch (const headless::ProcessExit& exit) {
+        return exit.Status;
+    }
+}
+
+bool WriteDumps(const Options& options) {
+    bool written = true;
+    if (!options.DumpFrame.empty()) {
+        std::vector<std::uint32_t> picture = headless::LastPicture();
+        // Before any present the screen is black.
+        if (picture.empty()) picture.assign(static_cast<std::size_t>(kCaveWidth) * kCaveHeight, 0);
+        written = WritePpm(options.DumpFrame, picture.data(), kCaveWidth, kCaveHeight) && written;
+    }
+    if (!options.DumpCave.empty()) {
+        if (Run.Cave.empty())
+            Run.Cave.assign(static_cast<std::size_t>(kCaveWidth) * kCaveHeight, 0);
+        written = WritePpm(options.DumpCave, Run.Cave.data(), kCaveWidth, kCaveHeight) && written;
+    }
+    return written;
+}
+
+}  // namespace
+
+int RunCavesim(const Options& options, const std::vector<headless::KeyEvent>& events,
+               std::FILE* trace) {
+    Run = RunState{};
+    Run.Trace = trace;
+    Run.FrameLimit = options.Frames;
+    Run.KeepCave = !options.DumpCave.empty();
+    for (const headless::KeyEvent& event : events) {
+        Run.LastScriptPoll = std::max<std::uint64_t>(Run.LastScriptPoll, event.Poll);
+    }
+    headless::Reset();
+    headless::SetStartTick(options.Seed);
+    headless::SetKeyScript(events);
+    headless::SetMessageHook(OnMessage);
+    Observer = {OnGameStart, OnFrameEnd, OnPauseTurn};
+
+    int status = 0;
+    EndKind end = EndKind::Error;
+    try {
+        RunProgram();
+    } catch (const headless::ProcessExit& exit) {
+        status = exit.Status;
+        end = Run.Reported ? EndKind::Report : status == 0 ? EndKind::Quit : EndKind::Error;
+    } catch (const StopRun& stop) {
+        end = stop.Kind;
+        status = ShutDown();
+    }
+    Observer = {};
+
+    if (end == EndKind::Error) {
+        std::fprintf(stderr, "cavesim: the game failed: %s\n", Run.MessageText.c_str());
+    } else if (trace != nullptr) {
+        WriteEndLine(end);
+    }
+    if (!WriteDumps(options)) {
+        std::fprintf(stderr, "cavesim: cannot write a picture file\n");
+        return 2;
+    }
+    return status;
+}
