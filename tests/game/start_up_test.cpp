@@ -1,0 +1,141 @@
+#include <algorithm>
+
+#include "game_fixture.h"
+#include "platform/drawing.h"
+#include "platform/random.h"
+
+namespace {
+
+using StartUpTest = GameTest;
+
+TEST_F(StartUpTest, RockColourAndFirstCaveColumnFollowTheSeedInDrawOrder) {
+    Start(4242);
+    SeedRandom(4242);
+    RgbColour expected{RandomUpTo(63) + 192, RandomUpTo(63) + 192, RandomUpTo(63) + 192};
+    const std::int32_t full = RandomUpTo(2);
+    (full == 0 ? expected.Red : full == 1 ? expected.Green : expected.Blue) = 255;
+    EXPECT_EQ(Look.RockColour.Red, expected.Red);
+    EXPECT_EQ(Look.RockColour.Green, expected.Green);
+    EXPECT_EQ(Look.RockColour.Blue, expected.Blue);
+    EXPECT_EQ(Look.RockBrightness, 255);
+    EXPECT_EQ(Look.CaveBrightness, 190);
+
+    // The cave's first column is the next 240 draws: grey noise, never brighter than 189.
+    std::int32_t v = 255;
+    for (std::int32_t y = 0; y < kCaveHeight; ++y) {
+        v = ((RandomUpTo(255) + v) / 2) * 190 / 256;
+        ASSERT_EQ(CavePixel(0, y), static_cast<std::uint32_t>(v * 0x010101)) << "row " << y;
+        ASSERT_LE(v, 189);
+    }
+}
+
+TEST_F(StartUpTest, RockColourHasOneFullComponentForAnySeed) {
+    for (std::uint32_t seed = 0; seed < 20; ++seed) {
+        Start(seed * 7919u);
+        const RgbColour rock = Look.RockColour;
+        EXPECT_TRUE(rock.Red == 255 || rock.Green == 255 || rock.Blue == 255) << seed;
+        for (const std::int32_t c : {rock.Red, rock.Green, rock.Blue}) {
+            EXPECT_GE(c, 192);
+            EXPECT_LE(c, 255);
+        }
+        ExitStatusOf([] { EndProgram(0); });
+    }
+}
+
+TEST_F(StartUpTest, FirstPlayerIsTheRedBallOnTheUpArrow) {
+    Start(1);
+    ASSERT_EQ(ListCount(PlayerList), 1);
+    const Player& player = *ListCurrent(PlayerList);
+    EXPECT_EQ(player.X, 160.0f);
+    EXPECT_EQ(player.Y, 120.0f);
+    EXPECT_EQ(player.Lift, 0.16f);
+    EXPECT_EQ(player.Radius, 4.0f);
+    EXPECT_EQ(player.GravityScale, 1.0f);
+    EXPECT_EQ(player.SpriteId, 10);
+    EXPECT_EQ(player.Colour, PackRGB(255, 0, 0));
+    EXPECT_EQ(player.Key, 200);
+
+    // A second player goes after the current one, with the next image number.
+    CreatePlayer(4, 2.0f, PackRGB(0, 0, 255), 25);
+    EXPECT_EQ(ListCurrent(PlayerList)->SpriteId, 11);
+    ListLast(PlayerList);
+    EXPECT_EQ(ListCurrent(PlayerList)->Key, 25);
+}
+
+TEST_F(StartUpTest, BallIsShadedDarkToTheRimAndBlackAtTheCorners) {
+    const std::int32_t expectedRed[] = {255, 236, 180, 98, 0};  // rings from the centre out
+    for (std::int32_t ring = 0; ring <= 4; ++ring) {
+        EXPECT_EQ(BallShade(PackRGB(255, 0, 0), 4, ring), expectedRed[ring]) << ring;
+    }
+    EXPECT_EQ(BallShade(PackRGB(255, 255, 255), 4, 2), PackRGB(180, 180, 180));
+
+    Start(1);
+    const ImageView ball = PeekImage(10);
+    ASSERT_EQ(ball.Width, 8);
+    ASSERT_EQ(ball.Height, 8);
+    for (const std::int32_t corner : {0, 7, 56, 63}) EXPECT_EQ(ball.Pixels[corner], 0u);
+    EXPECT_EQ(ball.Pixels[4 * 8 + 4], 0xFF0000u);  // full red at the centre
+    for (std::int32_t i = 0; i < 64; ++i) {
+        const std::uint32_t red = ball.Pixels[i] >> 16;
+        EXPECT_EQ(ball.Pixels[i] & 0xFFFFu, 0u);
+        EXPECT_TRUE(red == 0 || red == 98 || red == 180 || red == 236 || red == 255) << red;
+    }
+}
+
+TEST_F(StartUpTest, ScoreReportListsEveryPlayerInThousands) {
+    Start(1);
+    CreatePlayer(4, 1.0f, PackRGB(0, 255, 0), 25);
+    ListFirst(PlayerList);
+    ListCurrent(PlayerList)->Score = 999;
+    ListLast(PlayerList);
+    ListCurrent(PlayerList)->Score = 12345;
+    EXPECT_EQ(ScoreReportText(), "Spielstand:\n\nPlayer 1: 0 Punkte\nPlayer 2: 12 Punkte\n");
+    ListDestroy(PlayerList);
+    EXPECT_EQ(ScoreReportText(), "Spielstand:\n\n");
+}
+
+struct FatalCase {
+    headless::Failures Failures;
+    int Code;
+};
+
+std::ptrdiff_t PlaceInLog(const std::string& entry) {
+    const auto& log = headless::CallLog();
+    return std::find(log.begin(), log.end(), entry) - log.begin();
+}
+
+TEST_F(StartUpTest, EveryFatalErrorShowsItsNumberShutsDownAndEndsWithIt) {
+    const FatalCase cases[] = {
+        {{.DisplaySystem = true}, 1},   {{.Keyboard = true}, 1},     {{.Window = true}, 2},
+        {{.WindowedDisplay = true}, 3}, {{.PixelAllocation = 2}, 4}, {{.PixelAllocation = 3}, 5},
+    };
+    for (const FatalCase& fatal : cases) {
+        headless::Reset();
+        headless::SetFailures(fatal.Failures);
+        EXPECT_EQ(ExitStatusOf(RunProgram), fatal.Code);
+        const std::string text = "Fehler Nr." + std::to_string(fatal.Code);
+        ASSERT_EQ(headless::Messages().size(), 1u) << text;
+        EXPECT_EQ(headless::Messages()[0].Title, "ERROR");
+        EXPECT_EQ(headless::Messages()[0].Text, text);
+        EXPECT_EQ(headless::PollCount(), 0u);
+        EXPECT_EQ(headless::LivePixelBlocks(), 0u) << text;
+        EXPECT_EQ(ListCount(PlayerList) + ListCount(ColumnList), 0) << text;
+
+        // Keyboard, then display and images, then windows; the end comes last.
+        const auto& log = headless::CallLog();
+        EXPECT_EQ(log.back(), "EndProcess " + std::to_string(fatal.Code));
+        const auto shutdown = PlaceInLog("ShutdownDisplay");
+        EXPECT_LT(shutdown, static_cast<std::ptrdiff_t>(log.size())) << text;
+        if (fatal.Code >= 2) {
+            EXPECT_LT(PlaceInLog("CloseKeyboard"), shutdown) << text;
+            EXPECT_LT(shutdown, PlaceInLog("DestroyHostWindow WindowClass_0")) << text;
+        }
+    }
+    // Without a display the keyboard is not even tried.
+    headless::Reset();
+    headless::SetFailures({.DisplaySystem = true});
+    ExitStatusOf(RunProgram);
+    EXPECT_EQ(PlaceInLog("OpenKeyboard"), static_cast<std::ptrdiff_t>(headless::CallLog().size()));
+}
+
+}  // namespace
