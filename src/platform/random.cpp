@@ -20,6 +20,11 @@ std::int32_t PreviousPair(std::int32_t index) { return index == 0 ? kLastPair : 
 void InitRandom() { SeedRandom(TickCount()); }
 
 void SeedRandom(std::uint32_t seed) {
+    FillRandom(seed);
+    for (int i = 0; i < kWarmUpSteps; ++i) RandomStep();
+}
+
+void FillRandom(std::uint32_t seed) {
     std::uint32_t x = seed;
     for (std::uint32_t& word : Random.W) {
         x = x * kFillMultiplier + 1u;
@@ -27,7 +32,6 @@ void SeedRandom(std::uint32_t seed) {
     }
     Random.P = 0;
     Random.Q = 10;
-    for (int i = 0; i < kWarmUpSteps; ++i) RandomStep();
 }
 
 std::uint64_t RandomStep() {
