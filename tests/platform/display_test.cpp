@@ -128,6 +128,20 @@ TEST_F(Display, CaptionWindowOffsetsTheDisplayArea) {
     EXPECT_EQ(dest.Bottom, 266);
 }
 
+TEST_F(Display, StretchedDisplayFillsTheWindowLessItsMargins) {
+    ASSERT_NE(InitDisplaySystem(), 0);
+    OpenMainWindow(0, 0, 0, 640, 480, kGameWindowFlags, "");
+    ASSERT_EQ(OpenWindowedDisplay(MainWindowHandle(), 4, 5, 320, 240, 1, 10, 20), 1);
+    SetFramePacing(0);
+    PresentFrame();
+    const host::Rect dest = headless::LastPresentRect();
+    EXPECT_EQ(dest.Left, 4);
+    EXPECT_EQ(dest.Top, 5);
+    EXPECT_EQ(dest.Right, 630);
+    EXPECT_EQ(dest.Bottom, 460);
+    EXPECT_EQ(headless::LastPictureSize().Width, 320);
+}
+
 TEST_F(Display, CreateImageGrowsTheTable) {
     OpenGameDisplay();
     EXPECT_EQ(ImageCapacity(), 50);
