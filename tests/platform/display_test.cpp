@@ -116,30 +116,25 @@ TEST_F(Display, FailedAttachOrBackBufferLeavesNothingBehind) {
     EXPECT_EQ(headless::LivePixelBlocks(), 0u);
 }
 
-TEST_F(Display, CaptionWindowOffsetsTheDisplayArea) {
-    ASSERT_NE(InitDisplaySystem(), 0);
-    OpenMainWindow(0, 10, 20, 320, 240, 0, "");
-    ASSERT_EQ(OpenWindowedDisplay(MainWindowHandle(), 0, 0, 320, 240, 0, 0, 0), 1);
+// Where PresentFrame puts the picture, as {left, top, right, bottom} relative to the window.
+std::vector<std::int32_t> PresentRect(std::uint32_t flags, std::int32_t x, std::int32_t y,
+                                      std::int32_t stretch) {
+    EXPECT_NE(InitDisplaySystem(), 0);
+    OpenMainWindow(0, 10, 20, 640, 480, flags, "");
+    EXPECT_EQ(OpenWindowedDisplay(MainWindowHandle(), x, y, 320, 240, stretch, 10, 20), 1);
+    SetFramePacing(0);
     PresentFrame();
+    EXPECT_EQ(headless::LastPictureSize().Width, 320);
     const host::Rect dest = headless::LastPresentRect();
-    EXPECT_EQ(dest.Left, 3);
-    EXPECT_EQ(dest.Top, 26);
-    EXPECT_EQ(dest.Right, 323);
-    EXPECT_EQ(dest.Bottom, 266);
+    return {dest.Left, dest.Top, dest.Right, dest.Bottom};
+}
+
+TEST_F(Display, CaptionWindowOffsetsTheDisplayArea) {
+    EXPECT_EQ(PresentRect(0, 0, 0, 0), (std::vector<std::int32_t>{3, 26, 323, 266}));
 }
 
 TEST_F(Display, StretchedDisplayFillsTheWindowLessItsMargins) {
-    ASSERT_NE(InitDisplaySystem(), 0);
-    OpenMainWindow(0, 0, 0, 640, 480, kGameWindowFlags, "");
-    ASSERT_EQ(OpenWindowedDisplay(MainWindowHandle(), 4, 5, 320, 240, 1, 10, 20), 1);
-    SetFramePacing(0);
-    PresentFrame();
-    const host::Rect dest = headless::LastPresentRect();
-    EXPECT_EQ(dest.Left, 4);
-    EXPECT_EQ(dest.Top, 5);
-    EXPECT_EQ(dest.Right, 630);
-    EXPECT_EQ(dest.Bottom, 460);
-    EXPECT_EQ(headless::LastPictureSize().Width, 320);
+    EXPECT_EQ(PresentRect(kGameWindowFlags, 4, 5, 1), (std::vector<std::int32_t>{4, 5, 630, 460}));
 }
 
 TEST_F(Display, CreateImageGrowsTheTable) {
