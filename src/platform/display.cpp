@@ -21,8 +21,18 @@ bool AllocateBackBuffer(std::int32_t width, std::int32_t height) {
     return true;
 }
 
-// Binds the display to the window and makes its back buffer; false when either fails.
+void DropBackBuffer() {
+    if (Display.Attached) host::DetachDisplay();
+    Display.Attached = false;
+    host::FreePixels(Display.BackBuffer);
+    Display.BackBuffer = nullptr;
+    Display.BackBufferLent = false;
+}
+
+// Binds the display to the window and makes its back buffer; false when either fails. Opening
+// again replaces the earlier buffer instead of leaking it.
 bool AttachBackBuffer(WindowHandle window, std::int32_t width, std::int32_t height) {
+    DropBackBuffer();
     if (width <= 0 || height <= 0) return false;
     if (!host::AttachDisplay(window, width, height)) return false;
     Display.Attached = true;
@@ -71,11 +81,7 @@ std::int32_t OpenWindowedDisplay(WindowHandle window, std::int32_t x, std::int32
 
 void ReleaseDisplay() {
     FreeAllImages();
-    if (Display.Attached) host::DetachDisplay();
-    Display.Attached = false;
-    host::FreePixels(Display.BackBuffer);
-    Display.BackBuffer = nullptr;
-    Display.BackBufferLent = false;
+    DropBackBuffer();
     Display.DisplayWidth = 0;
     Display.DisplayHeight = 0;
     Display.BlitDestination = kBackBufferDestination;

@@ -95,6 +95,13 @@ TEST_F(Display, OpeningTheDisplay) {
     EXPECT_TRUE(std::all_of(back.Pixels, back.Pixels + 320 * 240, [](auto p) { return p == 0; }));
 }
 
+TEST_F(Display, OpeningAgainReplacesTheBackBuffer) {
+    OpenGameDisplay();
+    ASSERT_EQ(OpenWindowedDisplay(MainWindowHandle(), 0, 0, 160, 120, 0, 0, 0), 1);
+    EXPECT_EQ(headless::LivePixelBlocks(), 1u);
+    EXPECT_EQ(PeekBackBuffer().Width, 160);
+}
+
 TEST_F(Display, WindowZeroFailsAndReleases) {
     ASSERT_NE(InitDisplaySystem(), 0);
     EXPECT_EQ(OpenWindowedDisplay(0, 0, 0, 320, 240, 0, 0, 0), 0);
