@@ -35,6 +35,8 @@ std::int32_t SetBlitTarget(std::int32_t n);
 void BlitImage(std::int32_t n, std::int32_t x, std::int32_t y);
 void BlitImageKeyed(std::int32_t n, std::int32_t x, std::int32_t y);
 void ClearBackBuffer(std::int32_t r, std::int32_t g, std::int32_t b);
+// Shows the back buffer, then waits out the frame period: it sleeps while more than 2 ms are
+// left and watches the counter for the rest.
 void PresentFrame();
 void ShutdownDisplaySystem();
 void CloseAllWindows();

@@ -16,11 +16,11 @@ std::uintptr_t BeginDrawing(const DrawTarget* target);
 void EndDrawing();
 void SetDrawMode(std::int32_t flags);
 void SetDrawColour(std::int32_t r, std::int32_t g, std::int32_t b);
-void FillRect(std::int32_t x, std::int32_t y, std::int32_t w, std::int32_t h,
-              std::int32_t colour);
+void FillRect(std::int32_t x, std::int32_t y, std::int32_t w, std::int32_t h, std::int32_t colour);
 void FillCircle(std::int32_t x, std::int32_t y, std::int32_t r, std::int32_t colour);
 void SetTextCursor(std::int32_t x, std::int32_t y);
 void DrawTextAtCursor(const char* text);
+// A single store into the target's pixels; a pixel outside the target is not written.
 void PutPixel(std::int32_t x, std::int32_t y, std::int32_t colour);
 // -1 without an open target or outside it.
 std::int32_t GetPixelColour(std::int32_t x, std::int32_t y);
