@@ -59,7 +59,6 @@ void LookAtFirstPicture() {
     seen.ScoreTextWhite = AnyWhite(270, 190, 280, 204);
 }
 
-// Keeps the ball in the middle of the passage, so that a game runs as long as needed.
 void KeepFlying() {
     CountFrame();
     if (seen.Frames == 501) seen.FpsCountAt501 = Loop.FpsFrameCount;
@@ -67,11 +66,7 @@ void KeepFlying() {
         seen.FpsCountAt502 = Loop.FpsFrameCount;
         Loop.QuitRequested = 1;
     }
-    ListSelect(ColumnList, 160);
-    const CaveColumn& column = *ListCurrent(ColumnList);
-    Player& ball = *ListCurrent(PlayerList);
-    ball.Y = static_cast<float>((column.Upper + column.Lower) / 2.0 - 4.0);
-    ball.VelY = 0.0f;
+    KeepBallInPassage();
 }
 
 void LookAtPauseTurn() {

@@ -26,6 +26,16 @@ int ExitStatusOf(Body body) {
     return -1;
 }
 
+// Puts the ball in the middle of the passage it meets next, so that a game runs as long as a
+// test needs.
+inline void KeepBallInPassage() {
+    ListSelect(ColumnList, 160);
+    const CaveColumn& column = *ListCurrent(ColumnList);
+    Player& ball = *ListCurrent(PlayerList);
+    ball.Y = static_cast<float>((column.Upper + column.Lower) / 2.0 - ball.Radius);
+    ball.VelY = 0.0f;
+}
+
 class GameTest : public ::testing::Test {
   protected:
     void SetUp() override {

@@ -1,0 +1,51 @@
+// A frame must not allocate: it runs at memory-copy speed, and steady play must not grow.
+#include <cstdlib>
+#include <new>
+
+#include "game_fixture.h"
+
+namespace {
+long allocations = 0;
+}  // namespace
+
+void* operator new(std::size_t size) {
+    ++allocations;
+    if (void* block = std::malloc(size != 0 ? size : 1)) return block;
+    throw std::bad_alloc();
+}
+void operator delete(void* block) noexcept { std::free(block); }
+void operator delete(void* block, std::size_t) noexcept { std::free(block); }
+
+namespace {
+
+int frames = 0;
+long allocationsAtFrame10 = -1;
+long allocationsAtFrame300 = -1;
+
+// Keeps the ball flying and ends the game after 300 frames.
+void SteerAndCount() {
+    ++frames;
+    if (frames == 10) allocationsAtFrame10 = allocations;
+    if (frames == 300) {
+        allocationsAtFrame300 = allocations;
+        Loop.QuitRequested = 1;
+    }
+    KeepBallInPassage();
+}
+
+using FrameCostTest = GameTest;
+
+TEST_F(FrameCostTest, RunningFramesAllocateNothing) {
+    Observer.FrameEnd = SteerAndCount;
+    headless::SetKeyScript({{20, 200, true},
+                            {40, 200, false},
+                            {50, 25, true},
+                            {51, 25, false},
+                            {53, 25, true},
+                            {54, 25, false}});
+    EXPECT_EQ(ExitStatusOf(RunProgram), 0);
+    ASSERT_GE(allocationsAtFrame10, 0);
+    EXPECT_EQ(allocationsAtFrame300, allocationsAtFrame10);
+}
+
+}  // namespace
