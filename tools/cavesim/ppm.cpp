@@ -1,23 +1,23 @@
 #include "ppm.h"
 
 #include <cstdio>
-#include <memory>
 #include <vector>
 
 bool WritePpm(const std::string& path, const std::uint32_t* pixels, std::int32_t width,
               std::int32_t height) {
-    const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "wb"),
-                                                               std::fclose);
-    if (file == nullptr) return false;
+    const std::size_t count = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
     std::vector<std::uint8_t> bytes;
-    bytes.reserve(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 3);
-    for (std::size_t i = 0; i < static_cast<std::size_t>(width) * height; ++i) {
-        const std::uint32_t pixel = pixels[i];
-        bytes.push_back(static_cast<std::uint8_t>(pixel >> 16));
-        bytes.push_back(static_cast<std::uint8_t>(pixel >> 8));
-        bytes.push_back(static_cast<std::uint8_t>(pixel));
+    bytes.reserve(count * 3);
+    for (std::size_t i = 0; i < count; ++i) {
+        bytes.push_back(static_cast<std::uint8_t>(pixels[i] >> 16));
+        bytes.push_back(static_cast<std::uint8_t>(pixels[i] >> 8));
+        bytes.push_back(static_cast<std::uint8_t>(pixels[i]));
     }
-    const bool header = std::fprintf(file.get(), "P6\n%d %d\n255\n", width, height) > 0;
-    const bool body = std::fwrite(bytes.data(), 1, bytes.size(), file.get()) == bytes.size();
-    return header && body;
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    if (file == nullptr) return false;
+    const bool header = std::fprintf(file, "P6\n%d %d\n255\n", width, height) > 0;
+    const bool body = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    // A full disk may only show when the buffered rest is written out.
+    const bool closed = std::fclose(file) == 0;
+    return header && body && closed;
 }

@@ -125,20 +125,24 @@ int ShutDown() {
     }
 }
 
-bool WriteDumps(const Options& options) {
-    bool written = true;
+// Returns the file that could not be written, empty when all were.
+std::string WriteDumps(const Options& options) {
+    const std::size_t size = static_cast<std::size_t>(kCaveWidth) * kCaveHeight;
     if (!options.DumpFrame.empty()) {
         std::vector<std::uint32_t> picture = headless::LastPicture();
         // Before any present the screen is black.
-        if (picture.empty()) picture.assign(static_cast<std::size_t>(kCaveWidth) * kCaveHeight, 0);
-        written = WritePpm(options.DumpFrame, picture.data(), kCaveWidth, kCaveHeight) && written;
+        if (picture.empty()) picture.assign(size, 0);
+        if (!WritePpm(options.DumpFrame, picture.data(), kCaveWidth, kCaveHeight)) {
+            return options.DumpFrame;
+        }
     }
     if (!options.DumpCave.empty()) {
-        if (Run.Cave.empty())
-            Run.Cave.assign(static_cast<std::size_t>(kCaveWidth) * kCaveHeight, 0);
-        written = WritePpm(options.DumpCave, Run.Cave.data(), kCaveWidth, kCaveHeight) && written;
+        if (Run.Cave.empty()) Run.Cave.assign(size, 0);
+        if (!WritePpm(options.DumpCave, Run.Cave.data(), kCaveWidth, kCaveHeight)) {
+            return options.DumpCave;
+        }
     }
-    return written;
+    return {};
 }
 
 }  // namespace
@@ -176,8 +180,9 @@ int RunCavesim(const Options& options, const std::vector<headless::KeyEvent>& ev
     } else if (trace != nullptr) {
         WriteEndLine(end);
     }
-    if (!WriteDumps(options)) {
-        std::fprintf(stderr, "cavesim: cannot write a picture file\n");
+    const std::string unwritten = WriteDumps(options);
+    if (!unwritten.empty()) {
+        std::fprintf(stderr, "cavesim: cannot write the picture '%s'\n", unwritten.c_str());
         return 2;
     }
     return status;
