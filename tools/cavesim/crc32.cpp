@@ -28,12 +28,6 @@ constexpr std::array<Table, 4> kTables = MakeTables();
 
 }  // namespace
 
-std::uint32_t Crc32(const std::uint8_t* bytes, std::size_t count, std::uint32_t crc) {
-    std::uint32_t c = ~crc;
-    for (std::size_t i = 0; i < count; ++i) c = kTables[0][(c ^ bytes[i]) & 0xFFu] ^ (c >> 8);
-    return ~c;
-}
-
 std::uint32_t Crc32OfPixels(const std::uint32_t* pixels, std::size_t count) {
     std::uint32_t c = ~0u;
     for (std::size_t i = 0; i < count; ++i) {
