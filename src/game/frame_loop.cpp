@@ -39,6 +39,14 @@ void MoveBalls() {
     }
 }
 
+}  // namespace
+
+void StartFrame() {
+    CountFrame();
+    ReadKeys();
+    MoveBalls();
+}
+
 // The cave is copied before it scrolls, so the picture shows what this frame's balls met.
 void ComposePicture() {
     ClearBackBuffer(0, 0, 0);
@@ -51,6 +59,8 @@ void ComposePicture() {
     }
     DrawHud();
 }
+
+namespace {
 
 // While paused only the cave is shown; nothing moves and nothing drifts.
 void RunPauseLoop() {
@@ -77,9 +87,7 @@ void RunGame() {
     Loop.Paused = 0;
     if (Observer.GameStart != nullptr) Observer.GameStart();
     do {
-        CountFrame();
-        ReadKeys();
-        MoveBalls();
+        StartFrame();
         if (Loop.AnyFlying == 0) {
             // Show the picture with the crash before the report.
             PresentFrame();

@@ -23,6 +23,11 @@ extern FrameObserver Observer;
 
 // Returns only when Escape was released; a game that ends by crashing ends the program.
 void RunGame();
+// The two halves of a running frame around its present, so that a driver can run frames without
+// the pacing wait. StartFrame counts the frame, reads the keys and moves the balls (setting
+// Loop.AnyFlying); ComposePicture draws the next picture into the back buffer.
+void StartFrame();
+void ComposePicture();
 void DrawHud();
 // A short text drawn on the picture, built without allocating.
 struct ReadOut {

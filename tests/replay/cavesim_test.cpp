@@ -38,11 +38,12 @@ TEST(ScriptTest, NamesTheFirstMalformedLine) {
 }
 
 TEST(OptionsTest, ParsesEveryOptionAndRejectsBadOnes) {
-    const char* good[] = {"cavesim",  "--seed",      "4294967295", "--frames", "0",
-                          "--script", "-",           "--trace",    "t",        "--dump-frame",
-                          "f",        "--dump-cave", "c"};
-    const ParsedOptions parsed = ParseOptions(13, good);
+    const char* good[] = {
+        "cavesim", "--seed",       "4294967295", "--frames",    "0", "--script",     "-", "--trace",
+        "t",       "--dump-frame", "f",          "--dump-cave", "c", "--keep-flying"};
+    const ParsedOptions parsed = ParseOptions(14, good);
     ASSERT_EQ(parsed.Error, "");
+    EXPECT_TRUE(parsed.Values.KeepFlying);
     EXPECT_EQ(parsed.Values.Seed, 4294967295u);
     EXPECT_EQ(parsed.Values.Frames, 0u);
     EXPECT_EQ(parsed.Values.DumpCave, "c");

@@ -4,7 +4,7 @@
 
 const char* const kUsage =
     "usage: cavesim [--seed N] [--frames N] [--script FILE] [--trace FILE]\n"
-    "               [--dump-frame FILE] [--dump-cave FILE]\n"
+    "               [--dump-frame FILE] [--dump-cave FILE] [--keep-flying]\n"
     "\n"
     "Plays the game headless from a key script, with virtual time.\n"
     "\n"
@@ -14,6 +14,7 @@ const char* const kUsage =
     "  --trace FILE      write the frame trace; '-' is stdout\n"
     "  --dump-frame FILE the last presented picture, binary PPM\n"
     "  --dump-cave FILE  the cave image at the end of the run, binary PPM\n"
+    "  --keep-flying     after every frame, move the ball to the middle of the passage\n"
     "  --help            this text\n"
     "\n"
     "The exit status is the game's own: 0, or the number of a fatal error.\n"
@@ -63,6 +64,10 @@ ParsedOptions ParseOptions(int argc, const char* const* argv) {
         const std::string name = argv[i];
         if (name == "--help" || name == "-h") {
             parsed.Values.Help = true;
+            continue;
+        }
+        if (name == "--keep-flying") {
+            parsed.Values.KeepFlying = true;
             continue;
         }
         if (name.rfind("--", 0) != 0) {

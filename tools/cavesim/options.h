@@ -12,6 +12,9 @@ struct Options {
     std::string Trace;                    // "-" is standard output; empty: no trace
     std::string DumpFrame;
     std::string DumpCave;
+    // At every frame end the ball is put in the middle of the passage it meets next, so that a
+    // run lasts as long as --frames says (benchmarks, memory checks); keys still apply.
+    bool KeepFlying = false;
     bool Help = false;
 };
 

@@ -28,6 +28,7 @@ struct RunState {
     std::optional<std::uint32_t> FrameLimit;
     std::uint64_t LastScriptPoll = 0;
     bool KeepCave = false;
+    bool KeepFlying = false;
     std::uint64_t Frames = 0;
     std::vector<std::uint32_t> Cave;  // the cave image as the run ended
     bool Reported = false;
@@ -80,9 +81,18 @@ void WriteFrameLine() {
                  static_cast<double>(column.Lower), CaveCrc());
 }
 
+// Like the column read above, this leaves both lists' cursors where the game put them.
+void KeepBallInPassage() {
+    const CaveColumn& column = ColumnAt(160);
+    Player& ball = PlayerList.First->Rec;
+    ball.Y = static_cast<float>((column.Upper + column.Lower) / 2.0 - ball.Radius);
+    ball.VelY = 0.0f;
+}
+
 void OnFrameEnd() {
     ++Run.Frames;
     if (Run.Trace != nullptr) WriteFrameLine();
+    if (Run.KeepFlying) KeepBallInPassage();
     // A quit in the last allowed frame still ends as a quit.
     if (Loop.QuitRequested != 0) {
         KeepCave();
@@ -153,6 +163,7 @@ int RunCavesim(const Options& options, const std::vector<headless::KeyEvent>& ev
     Run.Trace = trace;
     Run.FrameLimit = options.Frames;
     Run.KeepCave = !options.DumpCave.empty();
+    Run.KeepFlying = options.KeepFlying;
     for (const headless::KeyEvent& event : events) {
         Run.LastScriptPoll = std::max<std::uint64_t>(Run.LastScriptPoll, event.Poll);
     }

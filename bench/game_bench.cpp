@@ -1,0 +1,101 @@
+// The game's own code on the headless host: the random generator, the cave's painting and
+// scrolling, and one whole running frame without its present and pacing wait.
+#include <benchmark/benchmark.h>
+
+#include "cave/cave.h"
+#include "game/frame_loop.h"
+#include "platform/display.h"
+#include "platform/drawing.h"
+#include "platform/host/headless_host.h"
+#include "platform/random.h"
+#include "shell/player.h"
+#include "shell/program.h"
+
+namespace headless = host::headless;
+
+namespace {
+
+constexpr std::uint32_t kSeed = 2024;
+
+// A game ready for its first frame, ended on the one shutdown path when the benchmark is done.
+class Game {
+  public:
+    Game() {
+        headless::Reset();
+        headless::SetStartTick(kSeed);
+        StartProgram();
+    }
+    ~Game() {
+        try {
+            EndProgram(0);
+        } catch (const headless::ProcessExit&) {
+            // The headless host ends the process by throwing; the game is over.
+        }
+    }
+    Game(const Game&) = delete;
+    Game& operator=(const Game&) = delete;
+};
+
+// Puts the ball in the middle of the passage it meets next, so that it never crashes.
+void KeepBallInPassage() {
+    ListSelect(ColumnList, 160);
+    const CaveColumn& column = *ListCurrent(ColumnList);
+    Player& ball = PlayerList.First->Rec;
+    ball.Y = static_cast<float>((column.Upper + column.Lower) / 2.0 - ball.Radius);
+    ball.VelY = 0.0f;
+}
+
+void BM_RandomUpTo(benchmark::State& state) {
+    SeedRandom(kSeed);
+    for (auto _ : state) benchmark::DoNotOptimize(RandomUpTo(255));
+}
+BENCHMARK(BM_RandomUpTo);
+
+void BM_PaintCaveColumn(benchmark::State& state) {
+    const Game game;
+    BeginDrawing(ImageTarget(kCaveSprite));
+    for (auto _ : state) {
+        PaintCaveColumn(160);
+        benchmark::ClobberMemory();
+    }
+    EndDrawing();
+}
+BENCHMARK(BM_PaintCaveColumn);
+
+void BM_BuildInitialCave(benchmark::State& state) {
+    const Game game;
+    for (auto _ : state) {
+        state.PauseTiming();
+        ListCreate(ColumnList);
+        SeedRandom(kSeed);
+        state.ResumeTiming();
+        BuildInitialCave();
+        benchmark::ClobberMemory();
+    }
+}
+BENCHMARK(BM_BuildInitialCave)->Unit(benchmark::kMillisecond);
+
+void BM_ScrollCave(benchmark::State& state) {
+    const Game game;
+    for (auto _ : state) {
+        ScrollCave(2);
+        benchmark::ClobberMemory();
+    }
+}
+BENCHMARK(BM_ScrollCave);
+
+// Steps 1 to 16 of a running frame, with the ball kept flying; the present and the pacing wait
+// are left out, they belong to the host.
+void BM_Frame(benchmark::State& state) {
+    const Game game;
+    for (auto _ : state) {
+        KeepBallInPassage();
+        StartFrame();
+        ComposePicture();
+        benchmark::DoNotOptimize(Loop.AnyFlying);
+        benchmark::ClobberMemory();
+    }
+}
+BENCHMARK(BM_Frame);
+
+}  // namespace
