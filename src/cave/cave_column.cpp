@@ -44,36 +44,57 @@ void AppendCaveColumn(StepRule rule) {
     column->Lower = static_cast<float>(lower + steps.Lower);
 }
 
+namespace {
+
+// What the texture of one column needs, worked out once per column rather than once per pixel:
+// the rounding of the edges is the costly part of a pixel.
+struct ColumnShade {
+    std::int32_t Upper;      // rows above this are rock
+    std::int32_t Lower;      // rows below this are rock
+    std::int32_t OpenLevel;  // brightness of the open space at full blend
+};
+
+ColumnShade ShadeOf(const CaveColumn& column) {
+    // Narrow passages are darker: the brightness grows with the open height.
+    const std::int32_t height = RoundToInt(static_cast<double>(column.Lower) - column.Upper);
+    return {RoundToInt(column.Upper), RoundToInt(column.Lower), Look.CaveBrightness * height / 240};
+}
+
+std::int32_t ShadeColour(const ColumnShade& shade, std::int32_t y, std::int32_t q) {
+    if (y < shade.Upper || y > shade.Lower) {
+        const std::int32_t v = q * Look.RockBrightness / 255;
+        const RgbColour& rock = Look.RockColour;
+        return PackRGB(v * rock.Red / 255, v * rock.Green / 255, v * rock.Blue / 255);
+    }
+    const std::int32_t v = q * shade.OpenLevel / 255;
+    return PackRGB(v, v, v);
+}
+
+}  // namespace
+
 bool IsRockRow(const CaveColumn& column, std::int32_t y) {
     return y < RoundToInt(column.Upper) || y > RoundToInt(column.Lower);
 }
 
 std::int32_t TextureColour(const CaveColumn& column, std::int32_t y, std::int32_t q) {
-    if (IsRockRow(column, y)) {
-        const std::int32_t v = q * Look.RockBrightness / 255;
-        const RgbColour& rock = Look.RockColour;
-        return PackRGB(v * rock.Red / 255, v * rock.Green / 255, v * rock.Blue / 255);
-    }
-    // Narrow passages are darker: the brightness grows with the open height.
-    const std::int32_t height = RoundToInt(static_cast<double>(column.Lower) - column.Upper);
-    const std::int32_t k = Look.CaveBrightness * height / 240;
-    const std::int32_t v = q * k / 255;
-    return PackRGB(v, v, v);
+    return ShadeColour(ShadeOf(column), y, q);
 }
 
 void PaintCaveColumn(std::int32_t x) {
-    const CaveColumn& column = *ListCurrent(ColumnList);
+    const ColumnShade shade = ShadeOf(*ListCurrent(ColumnList));
     const std::int32_t lastRow = kCaveHeight - 1;
+    // Column x - 1 is read once up front: painting column x never writes it.
+    std::int32_t left[kCaveHeight];
+    for (std::int32_t y = 0; y <= lastRow; ++y) left[y] = RedOf(GetPixelColour(x - 1, y));
     for (std::int32_t y = 0; y <= lastRow; ++y) {
         // Each pixel blends its three left neighbours with fresh noise; the top and bottom rows
         // take their missing neighbour from the generator.
-        const std::int32_t p1 = y == 0 ? RandomUpTo(255) : RedOf(GetPixelColour(x - 1, y - 1));
-        const std::int32_t p2 = RedOf(GetPixelColour(x - 1, y));
-        const std::int32_t p3 =
-            y == lastRow ? RandomUpTo(255) : RedOf(GetPixelColour(x - 1, y + 1));
+        const std::int32_t p1 = y == 0 ? RandomUpTo(255) : left[y - 1];
+        const std::int32_t p2 = left[y];
+        const std::int32_t p3 = y == lastRow ? RandomUpTo(255) : left[y + 1];
         const std::int32_t r = RandomUpTo(255);
         const std::int32_t w = RandomUpTo(10) + 1;
         const std::int32_t q = ((p1 + p2 + p3) * w + 3 * r) / (3 * w + 3);
-        PutPixel(x, y, TextureColour(column, y, q));
+        PutPixel(x, y, ShadeColour(shade, y, q));
     }
 }
