@@ -79,9 +79,14 @@ void DrawSpan(std::int64_t y, std::int64_t x0, std::int64_t x1, std::int32_t col
     if (y < 0 || y >= Drawing.Target.Height) return;
     const std::int64_t first = std::max<std::int64_t>(x0, 0);
     const std::int64_t end = std::min<std::int64_t>(x1, Drawing.Target.Width);
+    if (first >= end) return;
     std::uint32_t* row = RowOf(static_cast<std::int32_t>(y));
     const std::uint32_t value = PixelOf(colour);
-    for (std::int64_t x = first; x < end; ++x) row[x] = mix ? row[x] ^ value : value;
+    if (mix) {
+        for (std::int64_t x = first; x < end; ++x) row[x] ^= value;
+        return;
+    }
+    std::fill(row + first, row + end, value);
 }
 
 void ResetDrawingState() { Drawing = DrawingState{}; }

@@ -15,6 +15,24 @@ std::uint32_t RotateLeft(std::uint32_t x, int n) { return (x << n) | (x >> (32 -
 
 std::int32_t PreviousPair(std::int32_t index) { return index == 0 ? kLastPair : index - 1; }
 
+// One step of the generator; RandomUpTo takes it inline, as it runs for every cave pixel.
+inline std::uint64_t Step() {
+    // The indices move on before the words are touched: the next step then need not wait for
+    // this one's stores, which is what limits the cave's painting.
+    const std::int32_t p = Random.P;
+    const std::int32_t q = Random.Q;
+    Random.P = PreviousPair(p);
+    Random.Q = PreviousPair(q);
+    std::uint32_t* pairP = &Random.W[2 * p];
+    const std::uint32_t* pairQ = &Random.W[2 * q];
+    // The halves cross: the new low word comes from the old high word and the reverse.
+    const std::uint32_t lo = RotateLeft(pairP[1], 27) + pairQ[1];
+    const std::uint32_t hi = RotateLeft(pairP[0], 19) + pairQ[0];
+    pairP[0] = lo;
+    pairP[1] = hi;
+    return (static_cast<std::uint64_t>(hi) << 32) | lo;
+}
+
 }  // namespace
 
 void InitRandom() { SeedRandom(TickCount()); }
@@ -34,21 +52,10 @@ void FillRandom(std::uint32_t seed) {
     Random.Q = 10;
 }
 
-std::uint64_t RandomStep() {
-    std::uint32_t* pairP = &Random.W[2 * Random.P];
-    const std::uint32_t* pairQ = &Random.W[2 * Random.Q];
-    // The halves cross: the new low word comes from the old high word and the reverse.
-    const std::uint32_t lo = RotateLeft(pairP[1], 27) + pairQ[1];
-    const std::uint32_t hi = RotateLeft(pairP[0], 19) + pairQ[0];
-    pairP[0] = lo;
-    pairP[1] = hi;
-    Random.P = PreviousPair(Random.P);
-    Random.Q = PreviousPair(Random.Q);
-    return (static_cast<std::uint64_t>(hi) << 32) | lo;
-}
+std::uint64_t RandomStep() { return Step(); }
 
 std::int32_t RandomUpTo(std::int32_t max) {
-    const std::uint64_t r = RandomStep();
+    const std::uint64_t r = Step();
     if (max < 0) return INT32_MIN;
     // The high 64 bits of r * (max + 1), formed from 32-bit halves so that nothing overflows.
     const std::uint64_t range = static_cast<std::uint64_t>(max) + 1u;
