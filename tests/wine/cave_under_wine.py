@@ -1,0 +1,146 @@
+#!/usr/bin/env python3
+"""cave.exe played under wine on a private Xvfb, one scenario per run.
+
+Usage: cave_under_wine.py SCENARIO --exe cave.exe --probe window_probe.exe --prefix DIR --out DIR
+Scenarios: prefix (makes the shared wine prefix), window, picture, escape, game_over, course.
+The game's wine log and the screenshot go to the --out directory.
+"""
+
+import argparse
+import os
+import re
+import sys
+import time
+
+from wine_session import WineSession, fail, wait_for
+
+from cave_picture import ball_top, colour_count, has_border  # noqa: E402  (tests/e2e)
+from xsession import exit_status  # noqa: E402  (tests/e2e)
+
+WINDOW = (352, 264, 320, 240)  # a 320x240 window centred on a 1024x768 desktop
+
+
+def expect(condition, message):
+    if not condition:
+        fail(message)
+
+
+def scenario_prefix(session, args):
+    marker = os.path.join(args.prefix, "cave-prefix-ready")
+    if os.path.exists(marker):
+        return
+    expect(session.wine("wineboot", "--init").returncode == 0, "wineboot --init failed")
+    session.wine("wineserver", "-w")
+    open(marker, "w").close()
+
+
+def scenario_window(session, args):
+    session.start_wine(args.exe)
+    session.game_window()
+    seen = session.probe(args.probe, "window", 60)
+    left, top, width, height = WINDOW
+    expect(seen["desktop"] == "1024x768", f"desktop {seen['desktop']}")
+    expect(seen["rect"] == f"{left},{top},{left + width},{top + height}",
+           f"outer rectangle {seen['rect']}, expected 320x240 at ({left}, {top})")
+    expect(seen["client"] == "320x240", f"client area {seen['client']}")
+    style = int(seen["style"], 16)
+    popup, visible, caption, thick_frame = 0x80000000, 0x10000000, 0x00C00000, 0x00040000
+    expect(style & popup and style & visible, f"style 0x{style:08x} is not a visible popup")
+    expect(not style & (caption | thick_frame), f"style 0x{style:08x} has a frame")
+    expect(seen["title"] == "", f"title {seen['title']!r}")
+
+
+def scenario_picture(session, args):
+    session.start_wine(args.exe)
+    window = session.game_window()
+    shot = wait_for(lambda: (lambda p: p if has_border(p) else None)(session.screenshot(window)),
+                    30, "a picture with the red border")
+    with open(os.path.join(args.out, "cave_under_wine.ppm"), "wb") as out:
+        out.write(f"P6\n{shot.width} {shot.height}\n255\n".encode() + shot.data)
+    colours = colour_count(shot)
+    expect(colours >= 200, f"only {colours} colours inside the border: no textured cave")
+    # Rock lines the top and bottom; the open cave between is darker.
+    top_row = sum(map(sum, shot.region(1, 1, 319, 2)))
+    middle_row = sum(map(sum, shot.region(1, 120, 319, 121)))
+    expect(top_row > middle_row, "the top edge is not brighter rock than the open middle")
+
+
+def scenario_escape(session, args):
+    game = session.start_wine(args.exe)
+    session.game_window()
+    session.tap("Escape")
+    # A message box would hold the program: ending in time means there was none.
+    status = exit_status(game, 20, "Escape")
+    expect(status == 0, f"exit status {status} after Escape")
+
+
+def scenario_game_over(session, args):
+    game = session.start_wine(args.exe)
+    session.game_window()
+    box = session.probe(args.probe, "box", 60)
+    expect(box["title"] == "Game Over!", f"box title {box['title']!r}")
+    expect(re.fullmatch(r"Spielstand:\\n\\nPlayer 1: \d+ Punkte\\n", box["text"]),
+           f"box text {box['text']!r}")
+    expect(game.poll() is None, "cave.exe ended before its box was dismissed")
+    session.run(["xdotool", "key", "Return"])
+    status = exit_status(game, 20, "dismissing the box")
+    expect(status == 0, f"exit status {status} after the box")
+
+
+def ball_track(session, window, seconds):
+    """Ball rows seen during `seconds`; pictures without the flying ball are skipped."""
+    rows, deadline = [], time.monotonic() + seconds
+    while time.monotonic() < deadline:
+        top = ball_top(session.screenshot(window))
+        if top is not None:
+            rows.append(top)
+    return rows
+
+
+def scenario_course(session, args):
+    session.start_wine(args.exe)
+    falling = ball_track(session, session.game_window(), 1.0)
+    expect(falling and min(falling) >= 118 and falling[-1] > falling[0],
+           f"without input the ball should only fall from row 120: {falling}")
+    session.end_wine()
+
+    session.start_wine(args.exe)
+    window = session.game_window()
+    session.key_down("Up")
+    wait_for(lambda: (lambda t: t is not None and t < 110)(ball_top(session.screenshot(window))),
+             5, "the ball to rise above row 110 with Up held")
+    session.key_up("Up")
+
+
+SCENARIOS = {
+    "prefix": scenario_prefix,
+    "window": scenario_window,
+    "picture": scenario_picture,
+    "escape": scenario_escape,
+    "game_over": scenario_game_over,
+    "course": scenario_course,
+}
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("scenario", choices=SCENARIOS)
+    for option in ("--exe", "--probe", "--prefix", "--out"):
+        parser.add_argument(option, required=True)
+    args = parser.parse_args()
+    os.makedirs(args.prefix, exist_ok=True)
+    os.makedirs(args.out, exist_ok=True)
+    log = os.path.join(args.out, f"{args.scenario}.log")
+    open(log, "w").close()
+    try:
+        with WineSession(args.prefix, log) as session:
+            SCENARIOS[args.scenario](session, args)
+    except SystemExit:
+        with open(log) as wine_log:
+            print("wine said:\n" + "".join(wine_log.readlines()[-15:]), file=sys.stderr)
+        raise
+    print(f"ok {args.scenario}")
+
+
+if __name__ == "__main__":
+    main()

@@ -1,0 +1,74 @@
+// Looks at cave.exe from inside the same wine session, where the Win32 side of its windows can
+// be seen: class, outer and client rectangles, style, title, and the text of a message box.
+// Usage: window_probe window|box <timeout-ms>
+// Prints key=value lines (line breaks in texts as \n) and exits 0, or exits 1 on timeout.
+#define WIN32_LEAN_AND_MEAN
+#define NOMINMAX
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+namespace {
+
+constexpr DWORD kPollMilliseconds = 20;
+constexpr int kMessageBoxTextId = 0xFFFF;  // the static control that holds a box's text
+
+std::string Escaped(const char* text) {
+    std::string out;
+    for (; *text != '\0'; ++text) out += *text == '\n' ? std::string("\\n") : std::string(1, *text);
+    return out;
+}
+
+HWND WaitForWindow(const char* className, DWORD timeout) {
+    const DWORD start = GetTickCount();
+    for (;;) {
+        HWND window = FindWindowA(className, nullptr);
+        if (window != nullptr && IsWindowVisible(window)) return window;
+        if (GetTickCount() - start > timeout) return nullptr;
+        Sleep(kPollMilliseconds);
+    }
+}
+
+void PrintWindow(HWND window) {
+    char title[256] = {};
+    GetWindowTextA(window, title, sizeof title);
+    RECT outer{};
+    RECT client{};
+    GetWindowRect(window, &outer);
+    GetClientRect(window, &client);
+    std::printf("rect=%ld,%ld,%ld,%ld\n", outer.left, outer.top, outer.right, outer.bottom);
+    std::printf("client=%ldx%ld\n", client.right, client.bottom);
+    std::printf("style=0x%08lx\n", static_cast<unsigned long>(GetWindowLongA(window, GWL_STYLE)));
+    std::printf("title=%s\n", Escaped(title).c_str());
+    std::printf("desktop=%dx%d\n", GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+}
+
+void PrintBox(HWND box) {
+    char title[256] = {};
+    char text[1024] = {};
+    GetWindowTextA(box, title, sizeof title);
+    GetDlgItemTextA(box, kMessageBoxTextId, text, sizeof text);
+    std::printf("title=%s\n", Escaped(title).c_str());
+    std::printf("text=%s\n", Escaped(text).c_str());
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: window_probe window|box <timeout-ms>\n");
+        return 2;
+    }
+    const bool box = std::strcmp(argv[1], "box") == 0;
+    const DWORD timeout = static_cast<DWORD>(std::strtoul(argv[2], nullptr, 10));
+    HWND window = WaitForWindow(box ? "#32770" : "WindowClass_0", timeout);
+    if (window == nullptr) {
+        std::fprintf(stderr, "window_probe: no %s within %lu ms\n", argv[1], timeout);
+        return 1;
+    }
+    box ? PrintBox(window) : PrintWindow(window);
+    return 0;
+}
