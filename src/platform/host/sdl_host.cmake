@@ -1,12 +1,13 @@
 # The Linux desktop: the SDL2 host, the `cave` program on it, and the pacing probe.
 if(NOT WIN32)
-  find_package(SDL2 QUIET CONFIG)
+  # Found GLOBAL and named in the cache: the end-to-end tests build against it too.
+  find_package(SDL2 QUIET CONFIG GLOBAL)
   if(TARGET SDL2::SDL2)
-    set(CAVE_SDL2 SDL2::SDL2)
+    set(CAVE_SDL2 SDL2::SDL2 CACHE INTERNAL "SDL2 link target")
   else()
     find_package(PkgConfig REQUIRED)
-    pkg_check_modules(SDL2 REQUIRED IMPORTED_TARGET sdl2)
-    set(CAVE_SDL2 PkgConfig::SDL2)
+    pkg_check_modules(SDL2 REQUIRED IMPORTED_TARGET GLOBAL sdl2)
+    set(CAVE_SDL2 PkgConfig::SDL2 CACHE INTERNAL "SDL2 link target")
   endif()
 
   add_library(cave_host_sdl OBJECT ${CMAKE_CURRENT_LIST_DIR}/sdl_host.cpp)

@@ -1,0 +1,39 @@
+"""What the game's 320x240 picture shows: border, read-outs, the ball, the cave."""
+
+RED = (255, 0, 0)
+WHITE = (255, 255, 255)
+FPS_TEXT = (10, 10, 80, 30)  # left, top, right, bottom around the read-out at (10, 10)
+SCORE_TEXT = (270, 190, 310, 210)  # around the read-out at (270, 190)
+BALL_COLUMNS = (158, 170)  # the flying ball's image covers columns 160..167
+
+
+def edge_pixels(picture):
+    w, h = picture.width, picture.height
+    return (picture.region(0, 0, w, 1) + picture.region(0, h - 1, w, h)
+            + picture.region(0, 0, 1, h) + picture.region(w - 1, 0, w, h))
+
+
+def has_border(picture):
+    return all(p == RED for p in edge_pixels(picture))
+
+
+def has_white(picture, box):
+    return WHITE in picture.region(*box)
+
+
+def is_ball_pixel(p):
+    # The ball's shading rings are pure reds from 98 to 255; rock and cave are light greys.
+    return p[0] >= 90 and p[1] == 0 and p[2] == 0
+
+
+def ball_top(picture):
+    """Top row of the flying ball, or None when it is not in its columns."""
+    left, right = BALL_COLUMNS
+    for y in range(1, picture.height - 1):
+        if any(is_ball_pixel(p) for p in picture.region(left, y, right, y + 1)):
+            return y
+    return None
+
+
+def colour_count(picture):
+    return len(set(picture.region(1, 1, picture.width - 1, picture.height - 1)))

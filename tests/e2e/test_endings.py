@@ -1,0 +1,68 @@
+"""How a run ends: Escape, the score report after a crash, and no display at all."""
+
+import os
+import subprocess
+import sys
+
+from xsession import XSession, exit_status, fail, wait_for
+
+CAVE, MESSAGE_BOX = sys.argv[1], sys.argv[2]
+REPORT = "Spielstand:\n\nPlayer 1: 0 Punkte\n"
+
+
+def escape_quits():
+    with XSession() as x:
+        cave = x.start([CAVE])
+        window = x.window_of(cave)
+        x.focus(window)
+        x.tap("Escape")
+        status = exit_status(cave, 10, "Escape")
+        boxes = x.windows_named("Game Over!")
+        if status != 0 or boxes:
+            fail(f"Escape: status {status}, boxes shown: {boxes}")
+    print("Escape: status 0, no box")
+
+
+def box_picture(x, known=()):
+    """The Game Over! box not among `known`, once fully drawn, and its picture."""
+    new_boxes = lambda: [b for b in x.windows_named("Game Over!") if b not in known]
+    box = wait_for(new_boxes, 10, "a Game Over! box")[0]
+    # The box gets its contents drawn after it is mapped: wait until two shots agree.
+    shots = [x.screenshot(box)]
+    wait_for(lambda: shots.append(x.screenshot(box)) or shots[-1].data == shots[-2].data, 5,
+             "the box to be drawn")
+    return box, shots[-1]
+
+
+def game_over_report():
+    with XSession() as x:
+        cave = x.start([CAVE])
+        box, shown = box_picture(x)
+        # The same box drawn by SDL with the expected text must look exactly alike.
+        reference = x.start([MESSAGE_BOX, "Game Over!", REPORT])
+        reference_box, expected = box_picture(x, known=[box])
+        x.focus(reference_box)
+        x.tap("Return")
+        exit_status(reference, 10, "the reference box")
+        if (shown.width, shown.height, shown.data) != (expected.width, expected.height,
+                                                       expected.data):
+            fail("the Game Over! box does not show the report " + repr(REPORT))
+        if cave.poll() is not None:
+            fail("the program ended before its box was dismissed")
+        x.focus(box)
+        x.tap("Return")
+        status = exit_status(cave, 10, "dismissing the box")
+        if status != 0:
+            fail(f"after the report: status {status}")
+    print("game over: box with " + repr(REPORT) + ", status 0 once dismissed")
+
+
+def no_display():
+    env = {k: v for k, v in os.environ.items() if k not in ("DISPLAY", "WAYLAND_DISPLAY")}
+    run = subprocess.run([CAVE], env=env, capture_output=True, text=True, timeout=10)
+    if run.returncode != 1 or "ERROR" not in run.stderr or "Fehler Nr.1" not in run.stderr:
+        fail(f"no display: status {run.returncode}, stderr {run.stderr!r}")
+    print(f"no display: status 1, stderr {run.stderr.strip()!r}")
+
+
+{"escape": escape_quits, "game-over": game_over_report, "no-display": no_display}[sys.argv[3]]()

@@ -1,0 +1,50 @@
+"""Up lifts the ball; without input it falls; when the focus leaves, a held Up stops counting."""
+
+import sys
+import time
+
+from cave_picture import ball_top
+from xsession import XSession, fail, wait_for
+
+CAVE = sys.argv[1]
+
+
+def ball_track(x, window, seconds):
+    """Ball rows seen during `seconds` (frames without a flying ball in its columns are skipped)."""
+    rows, deadline = [], time.monotonic() + seconds
+    while time.monotonic() < deadline:
+        top = ball_top(x.screenshot(window))
+        if top is not None:
+            rows.append(top)
+    return rows
+
+
+def started_game(x):
+    cave = x.start([CAVE])
+    window = x.window_of(cave)
+    x.focus(window)
+    return window
+
+
+with XSession() as x:
+    window = started_game(x)
+    falling = ball_track(x, window, 1.0)
+    if not falling or min(falling) < 118 or falling[-1] <= falling[0]:
+        fail(f"without input the ball should only fall from 120: {falling}")
+
+with XSession() as x:
+    window = started_game(x)
+    x.key_down("Up")
+    risen = x.wait_for_picture(window, lambda p: (ball_top(p) or 240) < 110, 5,
+                               "the ball to rise above row 110 with Up held")
+    # Still holding Up, hand the focus to another window: the key must count as released.
+    x.start(["xmessage", "-geometry", "+0+0", "another window"])
+    x.focus(wait_for(lambda: x.windows_named("xmessage"), 10, "the other window")[0])
+    track = ball_track(x, window, 1.5)
+    x.key_up("Up")
+    # It may coast upwards a little; after its highest point it must fall.
+    after_top = track[track.index(min(track)):] if track else []
+    if not after_top or max(after_top) < after_top[0] + 10:
+        fail(f"with the focus elsewhere the ball should fall: {track}")
+    print(f"lift: falls {falling[0]}->{falling[-1]} alone, rises to {ball_top(risen)} with Up, "
+          f"falls {after_top[0]}->{max(after_top)} without the focus")

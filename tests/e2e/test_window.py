@@ -1,0 +1,31 @@
+"""The window: borderless 320x240, centred on the desktop, empty title, on two screen sizes."""
+
+import sys
+
+from xsession import XSession, exit_status, fail
+
+CAVE = sys.argv[1]
+
+for desktop, corner in [((1024, 768), (352, 264)), ((1366, 768), (523, 264))]:
+    with XSession(*desktop) as x:
+        # SDL sets the Motif decoration hints only where a window manager has made their atom;
+        # make it as one would, so that the hints can be read back.
+        x.run(["xprop", "-root", "-f", "_MOTIF_WM_HINTS", "32c", "-set", "_MOTIF_WM_HINTS",
+               "0"])
+        cave = x.start([CAVE])
+        window = x.window_of(cave)
+        geometry = x.geometry(window)
+        expected = {"x": corner[0], "y": corner[1], "width": 320, "height": 240, "border": 0}
+        if geometry != expected:
+            fail(f"on {desktop}: window {geometry}, expected {expected}")
+        # SDL asks window managers for no decorations through the Motif hints: flags 2, none.
+        hints = x.property(window, "_MOTIF_WM_HINTS")
+        if "0x2, 0x0, 0x0" not in hints:
+            fail(f"on {desktop}: window asks for decorations: {hints}")
+        title = x.property(window, "WM_NAME")
+        if title.partition("=")[2].strip() not in ("", '""'):
+            fail(f"on {desktop}: title is not empty: {title}")
+        x.focus(window)
+        x.tap("Escape")
+        exit_status(cave, 10, "Escape")
+    print(f"window on {desktop}: {expected}, undecorated, empty title")
