@@ -1,5 +1,6 @@
 #include "script.h"
 
+#include <cstdio>
 #include <sstream>
 
 #include "options.h"
@@ -34,6 +35,24 @@ bool ParseLine(const std::string& line, std::vector<host::headless::KeyEvent>& e
     return true;
 }
 
+// The line as the message shows it: control and non-ASCII bytes as \xNN, and cut short, so that
+// binary garbage or a huge line still gives one readable line on the terminal.
+std::string Printable(const std::string& line) {
+    constexpr std::size_t kShown = 60;
+    std::string shown;
+    for (std::size_t i = 0; i < line.size() && i < kShown; ++i) {
+        const unsigned char c = static_cast<unsigned char>(line[i]);
+        if (c >= 0x20 && c < 0x7F) {
+            shown += static_cast<char>(c);
+        } else {
+            char escaped[5];
+            std::snprintf(escaped, sizeof escaped, "\\x%02X", c);
+            shown += escaped;
+        }
+    }
+    return line.size() > kShown ? shown + "..." : shown;
+}
+
 }  // namespace
 
 ParsedScript ParseScript(const std::string& text) {
@@ -43,7 +62,8 @@ ParsedScript ParseScript(const std::string& text) {
     for (int number = 1; std::getline(lines, line); ++number) {
         if (!line.empty() && line.back() == '\r') line.pop_back();
         if (!ParseLine(line, script.Events)) {
-            script.Error = "line " + std::to_string(number) + ": malformed: '" + line + "'";
+            script.Error =
+                "line " + std::to_string(number) + ": malformed: '" + Printable(line) + "'";
             script.Events.clear();
             return script;
         }
