@@ -10,6 +10,7 @@ import re
 import select
 import subprocess
 import sys
+import tempfile
 import time
 
 KEY_HOLD_SECONDS = 0.1  # the game polls key state once a frame: hold longer than two frames
@@ -58,37 +59,42 @@ def parse_ppm(blob):
 def start_server(width, height):
     """A fresh Xvfb that accepts clients, and its display name.
 
-    The number is named rather than left to the server: a number another server has just left
-    often cannot be reached for a while. Starting from the process id spreads parallel tests.
+    The number is chosen here, away from the low numbers a desktop or another test may hold;
+    starting from the process id spreads parallel tests. -displayfd tells when it is ready.
     """
     first = 1000 + os.getpid() % 4000
     for number in list(range(first, 5000)) + list(range(1000, first)):
         if os.path.exists(f"/tmp/.X{number}-lock"):
             continue
         read_end, write_end = os.pipe()
+        log = tempfile.TemporaryFile()
         server = subprocess.Popen(
             ["Xvfb", f":{number}", "-displayfd", str(write_end), "-screen", "0",
              f"{width}x{height}x24", "-nolisten", "tcp", "-noreset"],
-            pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=log)
         os.close(write_end)
-        ready, _, _ = select.select([read_end], [], [], 20)
-        reported = os.read(read_end, 64).decode().strip() if ready else ""
+        reported = read_line(read_end, 20)
         os.close(read_end)
-        if reported == str(number) and accepts_clients(server, f":{number}"):
+        if reported == str(number) and server.poll() is None:
             return server, f":{number}"
         stop_server(server)
+        log.seek(0)
+        print(f"Xvfb :{number} did not come up:\n{log.read().decode(errors='replace')}",
+              file=sys.stderr)
     fail("no X display could be started")
 
 
-def accepts_clients(server, display, timeout=10):
-    env = dict(os.environ, DISPLAY=display)
-    deadline = time.monotonic() + timeout
-    while time.monotonic() < deadline and server.poll() is None:
-        probe = subprocess.run(["xdotool", "getdisplaygeometry"], env=env, capture_output=True)
-        if probe.returncode == 0:
-            return True
-        time.sleep(0.05)
-    return False
+def read_line(fd, timeout):
+    """The server writes its number and the newline separately, and dies if the pipe is closed
+    in between: read through to the newline."""
+    text, deadline = b"", time.monotonic() + timeout
+    while not text.endswith(b"\n"):
+        ready, _, _ = select.select([fd], [], [], max(0.0, deadline - time.monotonic()))
+        chunk = os.read(fd, 64) if ready else b""
+        if not chunk:
+            break
+        text += chunk
+    return text.decode().strip()
 
 
 def stop_server(server):
