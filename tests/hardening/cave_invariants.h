@@ -1,0 +1,20 @@
+// What must hold of the cave and the rock colour after every frame, checked on the game's own
+// state: ColumnList, RockColour and the cave image. Each check returns what it found wrong, or
+// an empty text.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "cave/cave.h"
+
+// 320 records, and every record made by the walk keeps inside the screen with room to fly:
+// Upper > 0, Lower < 239, Lower - Upper > 16. The initial cave's full-height first record is
+// allowed while it is still on screen.
+std::string CheckColumnRecords();
+// Each component in 192..255, at least one of them at 255.
+std::string CheckRockColour(const RgbColour& rock);
+// Column x of the cave image was painted by the open rule exactly in the rows from the rounded
+// Upper to the rounded Lower of record x, and by the rock rule in the others; `paint` is the
+// rock colour that was in force when the column was painted.
+std::string CheckPaintedColumn(std::int32_t x, const RgbColour& paint);

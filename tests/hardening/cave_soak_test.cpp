@@ -1,0 +1,83 @@
+// The cave scrolls and the rock colour drifts under the real frame loop, with every invariant
+// checked after every frame. CAVE_SOAK_FRAMES sets the length.
+#include <gtest/gtest.h>
+
+#include "cave_invariants.h"
+#include "game/frame_loop.h"
+#include "platform/host/headless_host.h"
+#include "shell/player.h"
+#include "shell/program.h"
+#include "soak_length.h"
+
+namespace headless = host::headless;
+
+namespace {
+
+struct CaveSoak {
+    std::uint64_t Limit = 0;
+    std::uint64_t Frames = 0;
+    RgbColour Paint{};  // the rock colour the next frame paints its new columns with
+    std::string Broken;
+};
+CaveSoak Soak;
+
+// Thrown from a frame hook to leave the game loop.
+struct SoakOver {};
+
+void Stop(std::string broken) {
+    Soak.Broken = std::move(broken);
+    throw SoakOver{};
+}
+
+void CheckAll(std::int32_t firstNewColumn) {
+    std::string broken = CheckColumnRecords();
+    for (std::int32_t x = firstNewColumn; broken.empty() && x < kCaveWidth; ++x) {
+        broken = CheckPaintedColumn(x, Soak.Paint);
+    }
+    if (broken.empty()) broken = CheckRockColour(Look.RockColour);
+    if (!broken.empty()) Stop("frame " + std::to_string(Soak.Frames) + ": " + broken);
+    Soak.Paint = Look.RockColour;
+}
+
+// The ball rides the middle of the passage it meets next, so the game never ends by itself.
+void KeepBallFlying() {
+    const List<CaveColumn>::Node* node = ColumnList.First;
+    for (std::int32_t i = 0; i < 160; ++i) node = node->Next;
+    Player& ball = PlayerList.First->Rec;
+    ball.Y = static_cast<float>((node->Rec.Upper + node->Rec.Lower) / 2.0 - ball.Radius);
+    ball.VelY = 0.0f;
+}
+
+void OnGameStart() {
+    Soak.Paint = Look.RockColour;
+    // The whole initial cave was painted with the start-up colour.
+    CheckAll(1);
+}
+
+void OnFrameEnd() {
+    ++Soak.Frames;
+    CheckAll(kCaveWidth - 2);
+    KeepBallFlying();
+    if (Soak.Frames == Soak.Limit) Stop({});
+}
+
+TEST(CaveSoak, EveryFrameKeepsTheColumnsTheTextureAndTheRockColourSound) {
+    for (const std::uint32_t seed : {7u, 4000000000u}) {
+        Soak = CaveSoak{};
+        Soak.Limit = SoakLength("CAVE_SOAK_FRAMES", 2000);
+        headless::Reset();
+        headless::SetStartTick(seed);
+        Observer = {OnGameStart, OnFrameEnd, nullptr};
+        EXPECT_THROW(RunProgram(), SoakOver);
+        Observer = {};
+        EXPECT_EQ(Soak.Broken, "") << "seed " << seed;
+        EXPECT_EQ(Soak.Frames, Soak.Limit) << "seed " << seed;
+        EXPECT_EQ(headless::Messages().size(), 0u);
+        EXPECT_THROW(EndProgram(0), headless::ProcessExit);
+        EXPECT_EQ(headless::LivePixelBlocks(), 0u);
+        std::printf("seed %u: %llu frames checked\n", seed,
+                    static_cast<unsigned long long>(Soak.Frames));
+    }
+}
+
+}  // namespace
