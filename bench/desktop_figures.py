@@ -18,6 +18,15 @@ BALL_COLUMNS = range(158, 170)  # the ball's image is 8 pixels wide at x = 160
 TARGET_ROW = 112
 
 
+def accepts_clients(display):
+    env = dict(os.environ, DISPLAY=display)
+    for _ in range(50):
+        if subprocess.run(["xdpyinfo"], env=env, capture_output=True).returncode == 0:
+            return True
+        time.sleep(0.1)
+    return False
+
+
 def start_xvfb():
     """A fresh Xvfb and its display name. The number is chosen here, away from the low numbers
     that a desktop or another test may hold; -displayfd tells when the server is ready."""
@@ -34,7 +43,7 @@ def start_xvfb():
         ready, _, _ = select.select([read_end], [], [], 20)
         reported = os.read(read_end, 64).decode().strip() if ready else ""
         os.close(read_end)
-        if reported == str(number):
+        if reported == str(number) and accepts_clients(f":{number}"):
             return server, f":{number}"
         server.kill()
         server.wait()
