@@ -161,8 +161,11 @@ class XSession:
         return [str(int(found, 16)) for found in re.findall(pattern, tree)]
 
     def screenshot(self, window):
-        shot = subprocess.run(["import", "-silent", "-window", window, "-depth", "8", "ppm:-"],
-                              env=self.env, capture_output=True, timeout=30)
+        try:
+            shot = subprocess.run(["import", "-silent", "-window", window, "-depth", "8", "ppm:-"],
+                                  env=self.env, capture_output=True, timeout=10)
+        except subprocess.TimeoutExpired:
+            fail(f"no screenshot of window {window} within 10 s: is it gone?")
         if shot.returncode != 0:
             fail("screenshot failed: " + shot.stderr.decode(errors="replace"))
         return parse_ppm(shot.stdout)
