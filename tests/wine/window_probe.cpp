@@ -1,7 +1,10 @@
 // Looks at cave.exe from inside the same wine session, where the Win32 side of its windows can
 // be seen: class, outer and client rectangles, style, title, and the text of a message box.
 // Usage: window_probe window|box <timeout-ms>
-// Prints key=value lines (line breaks in texts as \n) and exits 0, or exits 1 on timeout.
+//        window_probe focus <milliseconds>
+// window and box print key=value lines (line breaks in texts as \n) and exit 0, or exit 1 on
+// timeout. focus takes the keyboard focus away, like another program the user turns to, and
+// holds it for the given time.
 #define WIN32_LEAN_AND_MEAN
 #define NOMINMAX
 #include <windows.h>
@@ -55,15 +58,36 @@ void PrintBox(HWND box) {
     std::printf("text=%s\n", Escaped(text).c_str());
 }
 
+void HoldFocus(DWORD milliseconds) {
+    WNDCLASSA windowClass{};
+    windowClass.lpfnWndProc = DefWindowProcA;
+    windowClass.hInstance = GetModuleHandleA(nullptr);
+    windowClass.lpszClassName = "ProbeFocus";
+    RegisterClassA(&windowClass);
+    HWND window = CreateWindowExA(0, "ProbeFocus", "probe", WS_POPUP | WS_VISIBLE, 0, 0, 64, 64,
+                                  nullptr, nullptr, windowClass.hInstance, nullptr);
+    SetForegroundWindow(window);
+    const DWORD start = GetTickCount();
+    while (GetTickCount() - start < milliseconds) {
+        MSG message;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+        Sleep(kPollMilliseconds);
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     if (argc != 3) {
-        std::fprintf(stderr, "usage: window_probe window|box <timeout-ms>\n");
+        std::fprintf(stderr, "usage: window_probe window|box|focus <milliseconds>\n");
         return 2;
     }
-    const bool box = std::strcmp(argv[1], "box") == 0;
     const DWORD timeout = static_cast<DWORD>(std::strtoul(argv[2], nullptr, 10));
+    if (std::strcmp(argv[1], "focus") == 0) {
+        HoldFocus(timeout);
+        return 0;
+    }
+    const bool box = std::strcmp(argv[1], "box") == 0;
     HWND window = WaitForWindow(box ? "#32770" : "WindowClass_0", timeout);
     if (window == nullptr) {
         std::fprintf(stderr, "window_probe: no %s within %lu ms\n", argv[1], timeout);

@@ -27,10 +27,10 @@ class WineSession(XSession):
         with open(self.log, "a") as out:
             return subprocess.run(command, env=self.env, stdout=out, stderr=out, timeout=timeout)
 
-    def start_wine(self, exe):
+    def start_wine(self, *command):
         """Starts a Windows program; wine's error reports go to the log."""
         with open(self.log, "a") as out:
-            child = subprocess.Popen(["wine", exe], env=dict(self.env, WINEDEBUG="err+all"),
+            child = subprocess.Popen(["wine", *command], env=dict(self.env, WINEDEBUG="err+all"),
                                      stdin=subprocess.DEVNULL, stdout=out, stderr=out)
         self.children.append(child)
         return child
