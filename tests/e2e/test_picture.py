@@ -13,9 +13,9 @@ with XSession() as x:
     window = x.window_of(cave)
     picture = x.wait_for_picture(window, has_border, 10, "a picture with the red border")
     top = ball_top(picture)
-    # The ball starts with its image's top at 120 and falls a little in the frames before the
-    # screenshot (about 8 rows in ten frames).
-    if top is None or not 118 <= top <= 132:
+    # The ball starts with its image's top at 120 and falls a little before the screenshot: 10
+    # rows in ten frames, 30 in seventeen (a slow screenshot on a busy machine).
+    if top is None or not 118 <= top <= 150:
         fail(f"ball top at {top}, expected just below 120")
     if not has_white(picture, FPS_TEXT):
         fail("no white read-out at (10, 10)")
