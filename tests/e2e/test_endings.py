@@ -4,6 +4,7 @@ import os
 import subprocess
 import sys
 
+from cave_picture import colour_count
 from xsession import XSession, exit_status, fail, wait_for
 
 CAVE, MESSAGE_BOX = sys.argv[1], sys.argv[2]
@@ -27,10 +28,15 @@ def box_picture(x, known=()):
     """The Game Over! box not among `known`, once fully drawn, and its picture."""
     new_boxes = lambda: [b for b in x.windows_named("Game Over!") if b not in known]
     box = wait_for(new_boxes, 10, "a Game Over! box")[0]
-    # The box gets its contents drawn after it is mapped: wait until two shots agree.
+    # The box gets its contents drawn after it is mapped: wait for text on it, the same in two
+    # shots in a row.
     shots = [x.screenshot(box)]
-    wait_for(lambda: shots.append(x.screenshot(box)) or shots[-1].data == shots[-2].data, 5,
-             "the box to be drawn")
+
+    def drawn():
+        shots.append(x.screenshot(box))
+        return shots[-1].data == shots[-2].data and colour_count(shots[-1]) > 1
+
+    wait_for(drawn, 5, "the box to be drawn")
     return box, shots[-1]
 
 
