@@ -9,8 +9,8 @@
 #include "cave/cave.h"
 
 // 320 records, and every record made by the walk keeps inside the screen with room to fly:
-// Upper > 0, Lower < 239, Lower - Upper > 16. The initial cave's full-height first record is
-// allowed while it is still on screen.
+// Upper > 0, Lower < 239, Lower - Upper > 16 (up to the rounding of each edge to a float). The
+// initial cave's full-height first record is allowed while it is still on screen.
 std::string CheckColumnRecords();
 // Each component in 192..255, at least one of them at 255.
 std::string CheckRockColour(const RgbColour& rock);

@@ -16,7 +16,8 @@ namespace {
 struct CaveSoak {
     std::uint64_t Limit = 0;
     std::uint64_t Frames = 0;
-    RgbColour Paint{};  // the rock colour the next frame paints its new columns with
+    RgbColour Paint{};                // the rock colour the next frame paints its new columns with
+    std::uint64_t GapsOfSixteen = 0;  // new records whose stored gap rounded down to 16
     std::string Broken;
 };
 CaveSoak Soak;
@@ -54,9 +55,17 @@ void OnGameStart() {
     CheckAll(1);
 }
 
+void CountGapsOfSixteen() {
+    for (const auto* node = ColumnList.Last; node != ColumnList.Last->Prev->Prev;
+         node = node->Prev) {
+        if (static_cast<double>(node->Rec.Lower) - node->Rec.Upper <= 16.0) ++Soak.GapsOfSixteen;
+    }
+}
+
 void OnFrameEnd() {
     ++Soak.Frames;
     CheckAll(kCaveWidth - 2);
+    CountGapsOfSixteen();
     KeepBallFlying();
     if (Soak.Frames == Soak.Limit) Stop({});
 }
@@ -75,8 +84,9 @@ TEST(CaveSoak, EveryFrameKeepsTheColumnsTheTextureAndTheRockColourSound) {
         EXPECT_EQ(headless::Messages().size(), 0u);
         EXPECT_THROW(EndProgram(0), headless::ProcessExit);
         EXPECT_EQ(headless::LivePixelBlocks(), 0u);
-        std::printf("seed %u: %llu frames checked\n", seed,
-                    static_cast<unsigned long long>(Soak.Frames));
+        std::printf("seed %u: %llu frames checked, %llu new records with a stored gap of 16\n",
+                    seed, static_cast<unsigned long long>(Soak.Frames),
+                    static_cast<unsigned long long>(Soak.GapsOfSixteen));
     }
 }
 
