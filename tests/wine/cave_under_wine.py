@@ -12,7 +12,7 @@ import re
 import sys
 import time
 
-from wine_session import WineSession, fail, wait_for
+from wine_session import WineSession, fail
 
 from cave_picture import ball_top, colour_count, has_border  # noqa: E402  (tests/e2e)
 from xsession import exit_status  # noqa: E402  (tests/e2e)
@@ -53,8 +53,7 @@ def scenario_window(session, args):
 def scenario_picture(session, args):
     session.start_wine(args.exe)
     window = session.game_window()
-    shot = wait_for(lambda: (lambda p: p if has_border(p) else None)(session.screenshot(window)),
-                    30, "a picture with the red border")
+    shot = session.wait_for_picture(window, has_border, 30, "a picture with the red border")
     with open(os.path.join(args.out, "cave_under_wine.ppm"), "wb") as out:
         out.write(f"P6\n{shot.width} {shot.height}\n255\n".encode() + shot.data)
     colours = colour_count(shot)
@@ -107,13 +106,13 @@ def scenario_course(session, args):
     session.start_wine(args.exe)
     window = session.game_window()
     session.key_down("Up")
-    wait_for(lambda: (lambda t: t is not None and t < 110)(ball_top(session.screenshot(window))),
-             5, "the ball to rise above row 110 with Up held")
-    # Still holding Up, another program takes the focus: the held key must count as let go.
-    # (Focusing a plain X window would not do: wine's popup never had the X focus, it only
-    # gets keys from under the pointer.)
-    session.start_wine(args.probe, "focus", "4000")
-    track = ball_track(session, window, 1.5)
+    # Half a second on, another program takes the focus while Up is still held: the key must
+    # count as let go. (Focusing a plain X window would not do: wine's popup never had the X
+    # focus, it gets keys from under the pointer.)
+    session.start_wine(args.probe, "focus", "500", "4000")
+    session.wait_for_picture(window, lambda p: (ball_top(p) or 240) < 114, 5,
+                             "the ball to rise above row 114 with Up held")
+    track = ball_track(session, window, 2.0)
     session.key_up("Up")
     after_top = track[track.index(min(track)):] if track else []
     expect(after_top and max(after_top) >= after_top[0] + 10,

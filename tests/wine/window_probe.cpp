@@ -1,10 +1,10 @@
 // Looks at cave.exe from inside the same wine session, where the Win32 side of its windows can
 // be seen: class, outer and client rectangles, style, title, and the text of a message box.
 // Usage: window_probe window|box <timeout-ms>
-//        window_probe focus <milliseconds>
+//        window_probe focus <after-ms> <milliseconds>
 // window and box print key=value lines (line breaks in texts as \n) and exit 0, or exit 1 on
-// timeout. focus takes the keyboard focus away, like another program the user turns to, and
-// holds it for the given time.
+// timeout. focus waits, then takes the keyboard focus away, like another program the user
+// turns to, and holds it for the given time.
 #define WIN32_LEAN_AND_MEAN
 #define NOMINMAX
 #include <windows.h>
@@ -78,15 +78,17 @@ void HoldFocus(DWORD milliseconds) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 4 && std::strcmp(argv[1], "focus") == 0) {
+        Sleep(static_cast<DWORD>(std::strtoul(argv[2], nullptr, 10)));
+        HoldFocus(static_cast<DWORD>(std::strtoul(argv[3], nullptr, 10)));
+        return 0;
+    }
     if (argc != 3) {
-        std::fprintf(stderr, "usage: window_probe window|box|focus <milliseconds>\n");
+        std::fprintf(stderr, "usage: window_probe window|box <timeout-ms>\n");
+        std::fprintf(stderr, "       window_probe focus <after-ms> <milliseconds>\n");
         return 2;
     }
     const DWORD timeout = static_cast<DWORD>(std::strtoul(argv[2], nullptr, 10));
-    if (std::strcmp(argv[1], "focus") == 0) {
-        HoldFocus(timeout);
-        return 0;
-    }
     const bool box = std::strcmp(argv[1], "box") == 0;
     HWND window = WaitForWindow(box ? "#32770" : "WindowClass_0", timeout);
     if (window == nullptr) {
