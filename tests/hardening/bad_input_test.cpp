@@ -8,6 +8,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -20,7 +21,7 @@ namespace {
 
 struct BadInput {
     const char* Name;
-    std::string Script;  // written to in.keys first, when not empty
+    std::string Script;  // what in.keys holds
     std::vector<std::string> Args;
     const char* Message;                   // must appear on standard error
     rlim_t FileSizeLimit = RLIM_INFINITY;  // a full disk, as far as cavesim can tell

@@ -6,6 +6,7 @@
 
 #include <fstream>
 #include <random>
+#include <stdexcept>
 #include <vector>
 
 #include "cave/cave.h"
