@@ -82,6 +82,8 @@ def play(env, cave, seconds):
             if window:
                 break
             time.sleep(0.02)
+        if not window:
+            sys.exit(f"cave showed no window within 10 s (exit status {game.poll()})")
         window = window[0]
         subprocess.run(["xdotool", "windowfocus", "--sync", window], env=env)
         start, cpu_start = time.monotonic(), cpu_seconds(game.pid)
