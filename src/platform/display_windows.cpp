@@ -29,23 +29,23 @@ std::int32_t Centred(std::int32_t start, std::int32_t extent, std::int32_t inner
     return start + (extent >> 1) - (inner >> 1);
 }
 
-host::WindowSpec PlaceWindow(host::WindowSpec spec, std::int32_t x, std::int32_t y,
-                             std::uint32_t flags) {
-    spec.X = x;
-    spec.Y = y;
+host::WindowRequest PlaceWindow(host::WindowRequest request, std::int32_t x, std::int32_t y,
+                                std::uint32_t flags) {
+    request.X = x;
+    request.Y = y;
     const host::WindowId active = host::ActiveWindow();
     if ((flags & kCentreOnActiveWindow) != 0 && active != 0) {
         const host::Rect outer = host::WindowRect(active);
-        const std::int32_t left = Centred(outer.Left, outer.Right - outer.Left, spec.Width);
-        const std::int32_t top = Centred(outer.Top, outer.Bottom - outer.Top, spec.Height);
-        spec.X = left < 0 ? 0 : left;
-        spec.Y = top < 0 ? 0 : top;
+        const std::int32_t left = Centred(outer.Left, outer.Right - outer.Left, request.Width);
+        const std::int32_t top = Centred(outer.Top, outer.Bottom - outer.Top, request.Height);
+        request.X = left < 0 ? 0 : left;
+        request.Y = top < 0 ? 0 : top;
     } else if ((flags & kCentringFlags) != 0) {
         const host::Size desktop = host::DesktopSize();
-        spec.X = Centred(0, desktop.Width, spec.Width);
-        spec.Y = Centred(0, desktop.Height, spec.Height);
+        request.X = Centred(0, desktop.Width, request.Width);
+        request.Y = Centred(0, desktop.Height, request.Height);
     }
-    return spec;
+    return request;
 }
 
 }  // namespace
@@ -60,18 +60,18 @@ WindowHandle OpenMainWindow(std::int32_t number, std::int32_t x, std::int32_t y,
     CloseWindowEntry(entry);
 
     const std::string className = "WindowClass_" + std::to_string(number);
-    host::WindowSpec spec;
-    spec.ClassName = className.c_str();
-    spec.Style = DecodeStyle(flags);
-    spec.Title = title != nullptr ? title : "";
-    const host::Rect insets = host::FrameInsets(spec.Style);
-    spec.Width = width + insets.Right - insets.Left;
-    spec.Height = height + insets.Bottom - insets.Top;
-    spec = PlaceWindow(spec, x, y, flags);
+    host::WindowRequest request;
+    request.ClassName = className.c_str();
+    request.Style = DecodeStyle(flags);
+    request.Title = title != nullptr ? title : "";
+    const host::Rect insets = host::FrameInsets(request.Style);
+    request.Width = width + insets.Right - insets.Left;
+    request.Height = height + insets.Bottom - insets.Top;
+    request = PlaceWindow(request, x, y, flags);
 
-    const host::WindowId handle = host::CreateHostWindow(spec);
+    const host::WindowId handle = host::CreateHostWindow(request);
     if (handle == 0) return 0;
-    entry = WindowEntry{handle, spec.Style};
+    entry = WindowEntry{handle, request.Style};
     Display.CurrentWindow = handle;
     return handle;
 }

@@ -123,15 +123,16 @@ Rect FrameInsets(std::uint32_t style) {
     return (style & kStyleCaption) == kStyleCaption ? kCaptionInsets : Rect{};
 }
 
-WindowId CreateHostWindow(const WindowSpec& spec) {
-    State.Log.push_back("CreateHostWindow " + std::string(spec.ClassName) + " " +
-                        std::to_string(spec.X) + " " + std::to_string(spec.Y) + " " +
-                        std::to_string(spec.Width) + " " + std::to_string(spec.Height));
+WindowId CreateHostWindow(const WindowRequest& request) {
+    State.Log.push_back("CreateHostWindow " + std::string(request.ClassName) + " " +
+                        std::to_string(request.X) + " " + std::to_string(request.Y) + " " +
+                        std::to_string(request.Width) + " " + std::to_string(request.Height));
     if (State.Failures.Window) return 0;
     const WindowId id = State.NextWindow++;
     State.Windows.push_back(HeadlessWindow{
-        id, spec.ClassName, Rect{spec.X, spec.Y, spec.X + spec.Width, spec.Y + spec.Height},
-        spec.Style});
+        id, request.ClassName,
+        Rect{request.X, request.Y, request.X + request.Width, request.Y + request.Height},
+        request.Style});
     return id;
 }
 

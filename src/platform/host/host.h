@@ -34,7 +34,7 @@ inline constexpr std::uint32_t kStylePopup = 0x80000000u;
 inline constexpr std::uint32_t kStyleVisible = 0x10000000u;
 inline constexpr std::uint32_t kStyleCaption = 0x00C00000u;
 
-struct WindowSpec {
+struct WindowRequest {
     const char* ClassName = "";  // "WindowClass_0" for the game's window
     std::int32_t X = 0;          // outer top-left corner, desktop coordinates
     std::int32_t Y = 0;
@@ -59,7 +59,7 @@ Size DesktopSize();
 Rect FrameInsets(std::uint32_t style);
 
 // Creates (and, with kStyleVisible, shows) a top-level window. Returns 0 on failure.
-WindowId CreateHostWindow(const WindowSpec& spec);
+WindowId CreateHostWindow(const WindowRequest& request);
 // Destroys the window and unregisters its class.
 void DestroyHostWindow(WindowId window);
 // The window that has the keyboard focus among this program's windows, or 0.

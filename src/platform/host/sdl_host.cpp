@@ -200,11 +200,11 @@ Size DesktopSize() {
 // SDL places and sizes a window by its client area; a window manager's frame lies outside it.
 Rect FrameInsets(std::uint32_t /*style*/) { return {}; }
 
-WindowId CreateHostWindow(const WindowSpec& spec) {
-    Uint32 flags = (spec.Style & kStyleVisible) ? SDL_WINDOW_SHOWN : SDL_WINDOW_HIDDEN;
-    if ((spec.Style & kStyleCaption) != kStyleCaption) flags |= SDL_WINDOW_BORDERLESS;
+WindowId CreateHostWindow(const WindowRequest& request) {
+    Uint32 flags = (request.Style & kStyleVisible) ? SDL_WINDOW_SHOWN : SDL_WINDOW_HIDDEN;
+    if ((request.Style & kStyleCaption) != kStyleCaption) flags |= SDL_WINDOW_BORDERLESS;
     SDL_Window* window =
-        SDL_CreateWindow(spec.Title, spec.X, spec.Y, spec.Width, spec.Height, flags);
+        SDL_CreateWindow(request.Title, request.X, request.Y, request.Width, request.Height, flags);
     if (!window) return 0;
     State.WindowId = SDL_GetWindowID(window);
     return State.WindowId;

@@ -133,19 +133,19 @@ Rect FrameInsets(std::uint32_t style) {
     return {frame.left, frame.top, frame.right, frame.bottom};
 }
 
-WindowId CreateHostWindow(const WindowSpec& spec) {
+WindowId CreateHostWindow(const WindowRequest& request) {
     WNDCLASSA windowClass{};
     windowClass.lpfnWndProc = WindowProcedure;
     windowClass.hInstance = state.Instance;
     windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    windowClass.lpszClassName = spec.ClassName;
+    windowClass.lpszClassName = request.ClassName;
     if (RegisterClassA(&windowClass) == 0) return 0;
 
     HWND window =
-        CreateWindowExA(0, spec.ClassName, spec.Title, spec.Style, spec.X, spec.Y, spec.Width,
-                        spec.Height, nullptr, nullptr, state.Instance, nullptr);
-    if (window == nullptr) UnregisterClassA(spec.ClassName, state.Instance);
+        CreateWindowExA(0, request.ClassName, request.Title, request.Style, request.X, request.Y,
+                        request.Width, request.Height, nullptr, nullptr, state.Instance, nullptr);
+    if (window == nullptr) UnregisterClassA(request.ClassName, state.Instance);
     return reinterpret_cast<WindowId>(window);
 }
 
