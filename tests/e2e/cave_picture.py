@@ -1,5 +1,7 @@
 """What the game's 320x240 picture shows: border, read-outs, the ball, the cave."""
 
+import time
+
 RED = (255, 0, 0)
 WHITE = (255, 255, 255)
 FPS_TEXT = (10, 10, 80, 30)  # left, top, right, bottom around the read-out at (10, 10)
@@ -37,3 +39,13 @@ def ball_top(picture):
 
 def colour_count(picture):
     return len(set(picture.region(1, 1, picture.width - 1, picture.height - 1)))
+
+
+def ball_track(session, window, seconds):
+    """Ball rows seen during `seconds`; pictures without the flying ball are skipped."""
+    rows, deadline = [], time.monotonic() + seconds
+    while time.monotonic() < deadline:
+        top = ball_top(session.screenshot(window))
+        if top is not None:
+            rows.append(top)
+    return rows

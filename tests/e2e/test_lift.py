@@ -1,22 +1,13 @@
 """Up lifts the ball; without input it falls; when the focus leaves, a held Up stops counting."""
 
 import sys
-import time
 
-from cave_picture import ball_top
+from cave_picture import ball_top, ball_track
 from xsession import XSession, fail, wait_for
 
 CAVE = sys.argv[1]
 
 
-def ball_track(x, window, seconds):
-    """Ball rows seen during `seconds` (frames without a flying ball in its columns are skipped)."""
-    rows, deadline = [], time.monotonic() + seconds
-    while time.monotonic() < deadline:
-        top = ball_top(x.screenshot(window))
-        if top is not None:
-            rows.append(top)
-    return rows
 
 
 def started_game(x):

@@ -10,11 +10,10 @@ import argparse
 import os
 import re
 import sys
-import time
 
 from wine_session import WineSession, fail
 
-from cave_picture import ball_top, colour_count, has_border  # noqa: E402  (tests/e2e)
+from cave_picture import ball_top, ball_track, colour_count, has_border  # noqa: E402  (tests/e2e)
 from xsession import exit_status  # noqa: E402  (tests/e2e)
 
 WINDOW = (352, 264, 320, 240)  # a 320x240 window centred on a 1024x768 desktop
@@ -86,14 +85,6 @@ def scenario_game_over(session, args):
     expect(status == 0, f"exit status {status} after the box")
 
 
-def ball_track(session, window, seconds):
-    """Ball rows seen during `seconds`; pictures without the flying ball are skipped."""
-    rows, deadline = [], time.monotonic() + seconds
-    while time.monotonic() < deadline:
-        top = ball_top(session.screenshot(window))
-        if top is not None:
-            rows.append(top)
-    return rows
 
 
 def scenario_course(session, args):
