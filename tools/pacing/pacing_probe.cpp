@@ -45,6 +45,20 @@ void MeasurePresent(std::int32_t frames) {
                 Quantile(costs, 0.99), frames);
 }
 
+void PrintCpuUse(std::clock_t cpuStart, double wallMilliseconds) {
+#ifdef _WIN32
+    // The Windows C runtime's clock() counts wall time, not processor time: measure the process
+    // from outside there (under wine: /usr/bin/time).
+    (void)cpuStart;
+    (void)wallMilliseconds;
+    std::printf("cpu: not measured here; time the process from outside\n");
+#else
+    const double cpu = 1000.0 * static_cast<double>(std::clock() - cpuStart) / CLOCKS_PER_SEC;
+    std::printf("cpu: %.1f %% of one core over %.1f s\n", 100.0 * cpu / wallMilliseconds,
+                wallMilliseconds / 1000.0);
+#endif
+}
+
 void MeasurePacing(std::int32_t frames) {
     SetFramePacing(30);
     const double target = 1000.0 / 31.0;
@@ -60,21 +74,12 @@ void MeasurePacing(std::int32_t frames) {
         deviations.push_back(std::fabs(Milliseconds(now - last) - target));
         last = now;
     }
-    const double cpu = 1000.0 * static_cast<double>(std::clock() - cpuStart) / CLOCKS_PER_SEC;
-    const double wall = Milliseconds(last - wallStart);
     std::printf(
         "paced: %d frames, period target %.3f ms, deviation p50 %.3f ms, p99 %.3f ms, "
         "max %.3f ms\n",
         frames, target, Quantile(deviations, 0.5), Quantile(deviations, 0.99),
         Quantile(deviations, 1.0));
-#ifdef _WIN32
-    // The Windows C runtime's clock() counts wall time, not processor time: measure the process
-    // from outside there (under wine: /usr/bin/time).
-    (void)cpu;
-    std::printf("cpu: not measured here; time the process from outside\n");
-#else
-    std::printf("cpu: %.1f %% of one core over %.1f s\n", 100.0 * cpu / wall, wall / 1000.0);
-#endif
+    PrintCpuUse(cpuStart, Milliseconds(last - wallStart));
 }
 
 }  // namespace
