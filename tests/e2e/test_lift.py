@@ -24,13 +24,16 @@ with XSession() as x:
         fail(f"without input the ball should only fall from 120: {falling}")
 
 with XSession() as x:
+    # The other window is ready before the ball rises, so that the focus moves at once and the
+    # ball cannot reach the ceiling first.
+    x.start(["xmessage", "-geometry", "+0+0", "another window"])
+    other = wait_for(lambda: x.windows_named("xmessage"), 10, "the other window")[0]
     window = started_game(x)
     x.key_down("Up")
     risen = x.wait_for_picture(window, lambda p: (ball_top(p) or 240) < 110, 5,
                                "the ball to rise above row 110 with Up held")
-    # Still holding Up, hand the focus to another window: the key must count as released.
-    x.start(["xmessage", "-geometry", "+0+0", "another window"])
-    x.focus(wait_for(lambda: x.windows_named("xmessage"), 10, "the other window")[0])
+    # Still holding Up, hand the focus to the other window: the key must count as released.
+    x.focus(other)
     track = ball_track(x, window, 1.5)
     x.key_up("Up")
     # It may coast upwards a little; after its highest point it must fall.

@@ -85,8 +85,6 @@ def scenario_game_over(session, args):
     expect(status == 0, f"exit status {status} after the box")
 
 
-
-
 def scenario_course(session, args):
     session.start_wine(args.exe)
     falling = ball_track(session, session.game_window(), 1.0)
