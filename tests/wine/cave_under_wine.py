@@ -106,6 +106,8 @@ def scenario_course(session, args):
     after_top = track[track.index(min(track)):] if track else []
     expect(after_top and max(after_top) >= after_top[0] + 10,
            f"with the focus elsewhere the ball should fall: {track}")
+    print(f"course: falls {falling[0]}->{falling[-1]} alone; with Up and then without the "
+          f"focus it tops out at row {after_top[0]} and falls to {max(after_top)}")
 
 
 SCENARIOS = {
