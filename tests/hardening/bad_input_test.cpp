@@ -57,6 +57,7 @@ const BadInput kCases[] = {
      "--script: cannot read 'nowhere/in.keys'"},
     {"directory as script", "", WithOutputs({"--script", "."}), "--script: cannot read '.'"},
     {"unknown option", "", WithOutputs({"--sead", "1"}), "unknown option '--sead'"},
+    {"unknown last option", "", {"--frames", "5", "--bogus"}, "unknown option '--bogus'"},
     {"negative frames", "", WithOutputs({"--frames", "-3"}), "--frames: not a number"},
     {"non-numeric frames", "", WithOutputs({"--frames", "ten"}), "--frames: not a number"},
     {"huge seed", "", WithOutputs({"--seed", "99999999999999999999999"}), "--seed: not a number"},

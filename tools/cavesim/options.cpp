@@ -36,7 +36,15 @@ namespace {
 
 constexpr std::uint64_t kMaxU32 = std::numeric_limits<std::uint32_t>::max();
 
-// Applies one option with its value; returns an error text, empty when it was good.
+bool TakesValue(const std::string& name) {
+    for (const char* known :
+         {"--seed", "--frames", "--script", "--trace", "--dump-frame", "--dump-cave"}) {
+        if (name == known) return true;
+    }
+    return false;
+}
+
+// Applies one known option with its value; returns an error text, empty when it was good.
 std::string ApplyOption(Options& options, const std::string& name, const std::string& value) {
     if (name == "--seed" || name == "--frames") {
         const auto number = ParseDecimal(value, kMaxU32);
@@ -48,9 +56,7 @@ std::string ApplyOption(Options& options, const std::string& name, const std::st
     std::string* path = name == "--script"       ? &options.Script
                         : name == "--trace"      ? &options.Trace
                         : name == "--dump-frame" ? &options.DumpFrame
-                        : name == "--dump-cave"  ? &options.DumpCave
-                                                 : nullptr;
-    if (path == nullptr) return "unknown option '" + name + "'";
+                                                 : &options.DumpCave;
     if (value.empty()) return name + ": empty file name";
     *path = value;
     return {};
@@ -72,6 +78,10 @@ ParsedOptions ParseOptions(int argc, const char* const* argv) {
         }
         if (name.rfind("--", 0) != 0) {
             parsed.Error = "unexpected argument '" + name + "'";
+            return parsed;
+        }
+        if (!TakesValue(name)) {
+            parsed.Error = "unknown option '" + name + "'";
             return parsed;
         }
         if (i + 1 >= argc) {
