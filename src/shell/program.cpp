@@ -1,5 +1,7 @@
 #include "shell/program.h"
 
+#include <algorithm>
+
 #include "cave/cave.h"
 #include "game/frame_loop.h"
 #include "platform/display.h"
@@ -10,6 +12,9 @@
 #include "shell/player.h"
 
 namespace {
+
+// A choice made before start-up, so not part of the state start-up zeroes.
+std::int32_t ScreenScale = 1;
 
 // One component is always full: the rock is a light grey with a slight tint.
 void ChooseRockColour() {
@@ -34,6 +39,8 @@ void ZeroProgramState() {
 
 }  // namespace
 
+void SetScreenScale(std::int32_t scale) { ScreenScale = std::clamp(scale, 1, kMaxScreenScale); }
+
 void StartProgram() {
     ZeroProgramState();
     InitRandom();
@@ -54,9 +61,13 @@ void OpenGameScreen() {
     // Pacing comes first, so that opening the display keeps this rate instead of its default.
     SetFramePacing(30);
     const WindowHandle window =
-        OpenMainWindow(0, 0, 0, kCaveWidth, kCaveHeight, kWindowStylePopup | kCentreOnDesktop, "");
+        OpenMainWindow(0, 0, 0, kCaveWidth * ScreenScale, kCaveHeight * ScreenScale,
+                       kWindowStylePopup | kCentreOnDesktop, "");
     if (window == 0) ErrorExit(2);
-    if (OpenWindowedDisplay(MainWindowHandle(), 0, 0, kCaveWidth, kCaveHeight, 0, 0, 0) == 0) {
+    // A bigger window stretches the picture over all of it, every pixel repeated.
+    const std::int32_t stretch = ScreenScale > 1 ? 1 : 0;
+    if (OpenWindowedDisplay(MainWindowHandle(), 0, 0, kCaveWidth, kCaveHeight, stretch, 0, 0) ==
+        0) {
         ErrorExit(3);
     }
     BuildInitialCave();

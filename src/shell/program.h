@@ -6,6 +6,11 @@
 
 [[noreturn]] void RunProgram();
 
+// Each game pixel is shown as scale x scale screen pixels (1 to 8; others are brought into that
+// range). Chosen before start-up, which keeps it; the game itself still works in 320x240.
+void SetScreenScale(std::int32_t scale);
+inline constexpr std::int32_t kMaxScreenScale = 8;
+
 // Start-up up to and including the first player; RunProgram then runs the game. Tools and tests
 // call it to get a game that is ready for its first frame.
 void StartProgram();

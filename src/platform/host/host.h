@@ -90,6 +90,15 @@ void CloseKeyboard();
 // then left as it was.
 bool ReadKeys(std::uint8_t keys[256]);
 
+// --- Before the window ----------------------------------------------------------------------
+// Only the desktop hosts have these: theirs are the programs that read a command line.
+
+// Text for whoever started the program: their terminal (standard error when `error`), else a
+// message box titled with the program's name.
+void TellUser(const char* text, bool error);
+// Whole screen pixels per game pixel matching the desktop's scaling, at least 1.
+std::int32_t DesktopScale();
+
 // --- Messages, time, memory, exit -----------------------------------------------------------
 
 // Modal message box with one OK button, owned by the foreground window; returns when dismissed.

@@ -298,6 +298,12 @@ void ShowMessage(const char* title, const char* text) {
     }
 }
 
+void TellUser(const char* text, bool error) { std::fputs(text, error ? stderr : stdout); }
+
+// Desktops here scale by other means, or not at all: the game shows at its own size unless the
+// player asks for more.
+std::int32_t DesktopScale() { return 1; }
+
 // SDL's counter on Linux counts from boot, so runs started at different times get different
 // tick counts (the game seeds its random numbers from one).
 std::uint32_t TickCount() { return static_cast<std::uint32_t>(CounterAt(1000)); }

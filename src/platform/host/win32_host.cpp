@@ -6,6 +6,7 @@
 // after windows.h, which it needs
 #include <timeapi.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -114,7 +115,51 @@ bool WaitOnTimer(std::uint32_t milliseconds) {
            WaitForSingleObject(state.WaitTimer, INFINITE) == WAIT_OBJECT_0;
 }
 
+// False when there is no such handle or it takes no writing.
+bool WriteAll(HANDLE out, const char* text) {
+    if (out == nullptr || out == INVALID_HANDLE_VALUE) return false;
+    DWORD left = static_cast<DWORD>(std::strlen(text));
+    while (left > 0) {
+        DWORD written = 0;
+        if (!WriteFile(out, text, left, &written, nullptr) || written == 0) return false;
+        text += written;
+        left -= written;
+    }
+    return true;
+}
+
+// The console of the program that started this one, for as long as it takes to write there.
+bool WriteToParentConsole(const char* text) {
+    if (!AttachConsole(ATTACH_PARENT_PROCESS)) return false;
+    HANDLE console = CreateFileA("CONOUT$", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                 nullptr, OPEN_EXISTING, 0, nullptr);
+    const bool written = WriteAll(console, text);
+    if (console != INVALID_HANDLE_VALUE) CloseHandle(console);
+    FreeConsole();
+    return written;
+}
+
 }  // namespace
+
+// --- Before the window ----------------------------------------------------------------------
+
+// A windowed program has no console of its own: the text goes to the handles it was given (a
+// pipe or a file), else to the console it was started from, else into a box.
+void TellUser(const char* text, bool error) {
+    if (WriteAll(GetStdHandle(error ? STD_ERROR_HANDLE : STD_OUTPUT_HANDLE), text)) return;
+    if (WriteToParentConsole(text)) return;
+    MessageBoxA(nullptr, text, "cave", MB_OK | (error ? MB_ICONERROR : MB_ICONINFORMATION));
+}
+
+// The program declares itself DPI-aware, so Windows no longer blows its window up blurred;
+// this whole factor gives back the size the desktop's scaling asks for, in sharp pixels.
+std::int32_t DesktopScale() {
+    constexpr int kUnscaledDpi = 96;
+    HDC screen = GetDC(nullptr);
+    const int dpi = screen != nullptr ? GetDeviceCaps(screen, LOGPIXELSX) : kUnscaledDpi;
+    if (screen != nullptr) ReleaseDC(nullptr, screen);
+    return std::max(1, dpi / kUnscaledDpi);
+}
 
 // --- Display and windows --------------------------------------------------------------------
 
@@ -137,6 +182,7 @@ WindowId CreateHostWindow(const WindowRequest& request) {
     WNDCLASSA windowClass{};
     windowClass.lpfnWndProc = WindowProcedure;
     windowClass.hInstance = state.Instance;
+    windowClass.hIcon = LoadIconA(state.Instance, MAKEINTRESOURCEA(1));  // the game's icon
     windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     windowClass.lpszClassName = request.ClassName;

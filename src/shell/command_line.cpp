@@ -1,0 +1,124 @@
+#include "shell/command_line.h"
+
+#include <initializer_list>
+#include <string_view>
+
+#include "shell/program.h"
+#include "version.h"
+
+namespace {
+
+using Apply = std::string (*)(CommandLine& line, std::string_view argument);
+
+struct OptionRule {
+    std::string_view Name;
+    std::string_view Argument;  // shown in --help; empty for an option without one
+    std::string_view Meaning;
+    Apply Set;  // returns what is wrong with the argument, empty when it is good
+};
+
+// Appending rather than adding to literals: some compilers see overlapping copies in the latter.
+std::string Join(std::initializer_list<std::string_view> parts) {
+    std::string text;
+    for (const std::string_view part : parts) text.append(part);
+    return text;
+}
+
+std::string Quoted(std::string_view text) { return Join({"'", text, "'"}); }
+
+std::string SetHelp(CommandLine& line, std::string_view) {
+    line.Help = true;
+    return {};
+}
+
+std::string SetVersion(CommandLine& line, std::string_view) {
+    line.Version = true;
+    return {};
+}
+
+std::string SetScale(CommandLine& line, std::string_view argument) {
+    // One digit keeps "08", "+2" and "2x" out as surely as "9".
+    if (argument.size() != 1 || argument[0] < '1' || argument[0] > '0' + kMaxScreenScale) {
+        const std::string most = std::to_string(kMaxScreenScale);
+        return Join({"--scale takes a whole number from 1 to ", most, ", not ", Quoted(argument)});
+    }
+    line.Scale = argument[0] - '0';
+    return {};
+}
+
+constexpr OptionRule kOptions[] = {
+    {"--scale", "N", "show each pixel as N x N pixels, N from 1 to 8", SetScale},
+    {"--help", "", "show this text and end", SetHelp},
+    {"--version", "", "show the version and end", SetVersion},
+};
+
+const OptionRule* FindOption(std::string_view name) {
+    for (const OptionRule& rule : kOptions) {
+        if (rule.Name == name) return &rule;
+    }
+    if (name == "-h") return FindOption("--help");
+    return nullptr;
+}
+
+// One word of the command line, with `--name=value` split into name and value.
+struct Word {
+    std::string_view Name;
+    std::string_view Value;
+    bool HasValue = false;
+};
+
+Word SplitWord(std::string_view word) {
+    const std::size_t equals = word.find('=');
+    if (word.substr(0, 2) != "--" || equals == std::string_view::npos) return {word, {}, false};
+    return {word.substr(0, equals), word.substr(equals + 1), true};
+}
+
+}  // namespace
+
+ParsedCommandLine ParseCommandLine(int argc, const char* const* argv) {
+    ParsedCommandLine parsed;
+    for (int i = 1; i < argc; ++i) {
+        const Word word = SplitWord(argv[i]);
+        const OptionRule* rule = FindOption(word.Name);
+        std::string_view argument = word.Value;
+        if (rule == nullptr) {
+            const bool looksLikeOption = !word.Name.empty() && word.Name[0] == '-';
+            parsed.Error = Join(
+                {looksLikeOption ? "unknown option " : "unexpected argument ", Quoted(word.Name)});
+        } else if (rule->Argument.empty() && word.HasValue) {
+            parsed.Error = Join({rule->Name, " takes no value"});
+        } else if (!rule->Argument.empty() && !word.HasValue && i + 1 >= argc) {
+            parsed.Error = Join({rule->Name, " needs a value: ", rule->Name, " ", rule->Argument});
+        } else {
+            if (!rule->Argument.empty() && !word.HasValue) argument = argv[++i];
+            parsed.Error = rule->Set(parsed.Options, argument);
+        }
+        if (!parsed.Error.empty()) return {CommandLine{}, std::move(parsed.Error)};
+    }
+    return parsed;
+}
+
+std::string UsageText() {
+    std::string text =
+        "usage: cave [OPTION]...\n"
+        "\n"
+        "Fly a ball through an endless cave. The narrower the cave where the ball is,\n"
+        "the faster the score grows; touching the rock ends the flight.\n"
+        "\n"
+        "Options:\n";
+    constexpr std::size_t kColumn = 16;
+    for (const OptionRule& rule : kOptions) {
+        std::string left = Join({"  ", rule.Name, rule.Argument.empty() ? "" : " ", rule.Argument});
+        left.resize(kColumn < left.size() + 1 ? left.size() + 1 : kColumn, ' ');
+        text += Join({left, rule.Meaning, "\n"});
+    }
+    text +=
+        "\n"
+        "Controls:\n"
+        "  Up      lift the ball while held\n"
+        "  P       pause; P again resumes\n"
+        "  Escape  quit at once\n";
+    return text;
+}
+
+std::string VersionText() { return "cave " CAVE_VERSION "\n" CAVE_COPYRIGHT "\n"; }

@@ -1,0 +1,35 @@
+"""The real `cave` settles its command line before anything else. It runs with no display here:
+had it tried to open a window, it would end with the start-up error instead."""
+
+import os
+import subprocess
+import sys
+
+from xsession import fail
+
+CAVE, VERSION = sys.argv[1], sys.argv[2]
+ENV = {k: v for k, v in os.environ.items() if k not in ("DISPLAY", "WAYLAND_DISPLAY")}
+
+
+def cave(*args):
+    return subprocess.run([CAVE, *args], env=ENV, capture_output=True, text=True, timeout=10)
+
+
+def expect(args, status, out, err):
+    """out and err: a text the stream must contain, or None for an empty stream."""
+    run = cave(*args)
+    for name, text, want in [("stdout", run.stdout, out), ("stderr", run.stderr, err)]:
+        if (want is None and text) or (want is not None and want not in text):
+            fail(f"cave {' '.join(args)}: {name} {text!r}, expected {want!r}")
+    if run.returncode != status:
+        fail(f"cave {' '.join(args)}: status {run.returncode}, expected {status}")
+
+
+expect(["--version"], 0, f"cave {VERSION}\nCopyright", None)
+for asks_for_help in (["--help"], ["-h", "--scale", "2"]):
+    expect(asks_for_help, 0, "--scale N", None)
+expect(["--fullscreen"], 2, None, "cave: unknown option '--fullscreen'\nTry 'cave --help'.")
+expect(["anything"], 2, None, "unexpected argument 'anything'")
+expect(["--scale", "9"], 2, None, "--scale takes a whole number from 1 to 8, not '9'")
+expect(["--version", "--scale"], 2, None, "--scale needs a value")
+print(f"command line: version {VERSION}, help, and four bad lines refused with status 2")
