@@ -4,6 +4,7 @@
 #include <string>
 
 #include "options.h"
+#include "output_file.h"
 #include "runner.h"
 #include "script.h"
 
@@ -26,35 +27,8 @@ bool ReadAll(const std::string& path, std::string& text) {
     return good;
 }
 
-// The trace is written beside its place and moved there only when the whole run succeeded, so a
-// failed run never leaves a cut-off trace, nor replaces a good one.
-struct TraceFile {
-    std::string Path;
-    std::string Part;
-    std::FILE* File = nullptr;
-};
-
-bool OpenTrace(TraceFile& trace, const std::string& path) {
-    trace.Path = path;
-    if (path.empty()) return true;
-    if (path == "-") {
-        trace.File = stdout;
-        return true;
-    }
-    trace.Part = path + ".part";
-    trace.File = std::fopen(trace.Part.c_str(), "w");
-    return trace.File != nullptr;
-}
-
-// Returns an error text, empty when the trace is where it belongs (or the run had none).
-std::string CloseTrace(TraceFile& trace, bool keep) {
-    if (trace.File == nullptr || trace.File == stdout) return {};
-    // A write that failed early (a full disk) leaves only the error flag; close alone may pass.
-    const bool failedEarlier = std::ferror(trace.File) != 0;
-    const bool written = std::fclose(trace.File) == 0 && !failedEarlier;
-    if (keep && written && std::rename(trace.Part.c_str(), trace.Path.c_str()) == 0) return {};
-    std::remove(trace.Part.c_str());
-    return keep ? "--trace: cannot write '" + trace.Path + "'" : std::string();
+std::string CannotWriteTrace(const std::string& path) {
+    return "--trace: cannot write " + (path == "-" ? "standard output" : "'" + path + "'");
 }
 
 }  // namespace
@@ -64,8 +38,10 @@ int main(int argc, char** argv) {
     if (!parsed.Error.empty()) return Fail(parsed.Error);
     const Options& options = parsed.Values;
     if (options.Help) {
-        std::fputs(kUsage, stdout);
-        return 0;
+        OutputFile usage;
+        OpenStandardOutput(usage);
+        std::fputs(kUsage, usage.File);
+        return CloseOutput(usage, true) ? 0 : Fail("cannot write the usage to standard output");
     }
     std::string scriptText;
     if (!options.Script.empty()) {
@@ -78,12 +54,13 @@ int main(int argc, char** argv) {
     const ParsedScript script = ParseScript(scriptText);
     if (!script.Error.empty()) return Fail("script " + options.Script + ", " + script.Error);
 
-    TraceFile trace;
-    if (!OpenTrace(trace, options.Trace)) {
-        return Fail("--trace: cannot write '" + options.Trace + "'");
+    OutputFile trace;
+    if (options.Trace == "-") {
+        OpenStandardOutput(trace);
+    } else if (!options.Trace.empty() && !OpenOutput(trace, options.Trace)) {
+        return Fail(CannotWriteTrace(options.Trace));
     }
     const int status = RunCavesim(options, script.Events, trace.File);
-    const std::string unwritten = CloseTrace(trace, status != 2);
-    if (!unwritten.empty()) return Fail(unwritten);
+    if (!CloseOutput(trace, status != 2)) return Fail(CannotWriteTrace(options.Trace));
     return status;
 }
