@@ -37,6 +37,12 @@ def ball_top(picture):
     return None
 
 
+def is_cave_alone(picture):
+    """The paused picture: no border, read-outs or ball."""
+    return not (has_border(picture) or has_white(picture, FPS_TEXT)
+                or has_white(picture, SCORE_TEXT) or ball_top(picture) is not None)
+
+
 def colour_count(picture):
     return len(set(picture.region(1, 1, picture.width - 1, picture.height - 1)))
 

@@ -1,11 +1,12 @@
-"""How a run ends: Escape, the score report after a crash, and no display at all."""
+"""How a run ends: Escape, the score report after a crash, no display at all, and the X server
+going away mid-game."""
 
 import os
 import subprocess
 import sys
 
-from cave_picture import colour_count
-from xsession import XSession, exit_status, fail, wait_for
+from cave_picture import colour_count, has_border
+from xsession import XSession, exit_status, fail, stop_server, wait_for
 
 CAVE, MESSAGE_BOX = sys.argv[1], sys.argv[2]
 REPORT = "Spielstand:\n\nPlayer 1: 0 Punkte\n"
@@ -71,4 +72,17 @@ def no_display():
     print(f"no display: status 1, stderr {run.stderr.strip()!r}")
 
 
-{"escape": escape_quits, "game-over": game_over_report, "no-display": no_display}[sys.argv[3]]()
+def display_lost():
+    with XSession() as x:
+        cave = x.start([CAVE])
+        x.wait_for_picture(x.window_of(cave), has_border, 10, "the running game")
+        stop_server(x.server)
+        status = exit_status(cave, 10, "the X server going away")
+        stderr = cave.stderr.read().decode(errors="replace")
+        if status != 1 or "cave: lost the connection to the X display" not in stderr:
+            fail(f"display lost: status {status}, stderr {stderr!r}")
+    print(f"display lost: status 1, stderr {stderr.strip()!r}")
+
+
+{"escape": escape_quits, "game-over": game_over_report, "no-display": no_display,
+ "display-lost": display_lost}[sys.argv[3]]()

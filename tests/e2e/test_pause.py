@@ -4,16 +4,10 @@ window manager meanwhile changes nothing."""
 import sys
 import time
 
-from cave_picture import FPS_TEXT, SCORE_TEXT, ball_top, has_border, has_white
+from cave_picture import has_border, is_cave_alone
 from xsession import XSession, fail
 
 CAVE, CLOSE_REQUEST = sys.argv[1], sys.argv[2]
-
-
-def is_cave_alone(picture):
-    return not (has_border(picture) or has_white(picture, FPS_TEXT)
-                or has_white(picture, SCORE_TEXT) or ball_top(picture) is not None)
-
 
 with XSession() as x:
     cave = x.start([CAVE])

@@ -1,4 +1,5 @@
-"""The window: borderless 320x240, centred on the desktop, empty title, on two screen sizes."""
+"""The window: borderless 320x240, centred on the desktop, empty title, on two screen sizes; the
+second is the second screen of a display, named in DISPLAY, beside a smaller first screen."""
 
 import sys
 
@@ -6,8 +7,17 @@ from xsession import XSession, exit_status, fail
 
 CAVE = sys.argv[1]
 
-for desktop, corner in [((1024, 768), (352, 264)), ((1366, 768), (523, 264))]:
-    with XSession(*desktop) as x:
+
+def session(desktop, screen):
+    if screen == 0:
+        return XSession(*desktop)
+    x = XSession(800, 600, more_screens=[f"{desktop[0]}x{desktop[1]}x24"])
+    x.env["DISPLAY"] = f"{x.display}.{screen}"
+    return x
+
+
+for desktop, corner, screen in [((1024, 768), (352, 264), 0), ((1366, 768), (523, 264), 1)]:
+    with session(desktop, screen) as x:
         # SDL sets the Motif decoration hints only where a window manager has made their atom;
         # make it as one would, so that the hints can be read back.
         x.run(["xprop", "-root", "-f", "_MOTIF_WM_HINTS", "32c", "-set", "_MOTIF_WM_HINTS",
@@ -25,7 +35,10 @@ for desktop, corner in [((1024, 768), (352, 264)), ((1366, 768), (523, 264))]:
         title = x.property(window, "WM_NAME")
         if title.partition("=")[2].strip() not in ("", '""'):
             fail(f"on {desktop}: title is not empty: {title}")
+        first_screen = x.run(["xwininfo", "-display", f"{x.display}.0", "-root", "-children"])
+        if screen != 0 and "0 children" not in first_screen.stdout:
+            fail(f"on screen {screen}: the first screen shows a window too")
         x.focus(window)
         x.tap("Escape")
         exit_status(cave, 10, "Escape")
-    print(f"window on {desktop}: {expected}, undecorated, empty title")
+    print(f"window on {desktop}, screen {screen}: {expected}, undecorated, empty title")

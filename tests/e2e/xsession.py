@@ -56,8 +56,9 @@ def parse_ppm(blob):
     return Picture(width, height, blob[match.end() : match.end() + 3 * width * height])
 
 
-def start_server(width, height):
-    """A fresh Xvfb that accepts clients, and its display name.
+def start_server(screens):
+    """A fresh Xvfb with these screens ("WIDTHxHEIGHTxDEPTH" each) that accepts clients, and its
+    display name.
 
     The number is chosen here, away from the low numbers a desktop or another test may hold;
     starting from the process id spreads parallel tests. -displayfd tells when it is ready.
@@ -69,8 +70,9 @@ def start_server(width, height):
         read_end, write_end = os.pipe()
         log = tempfile.TemporaryFile()
         server = subprocess.Popen(
-            ["Xvfb", f":{number}", "-displayfd", str(write_end), "-screen", "0",
-             f"{width}x{height}x24", "-nolisten", "tcp", "-noreset"],
+            ["Xvfb", f":{number}", "-displayfd", str(write_end),
+             *[arg for i, screen in enumerate(screens) for arg in ("-screen", str(i), screen)],
+             "-nolisten", "tcp", "-noreset"],
             pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=log)
         os.close(write_end)
         reported = read_line(read_end, 20)
@@ -107,8 +109,8 @@ def stop_server(server):
 
 
 class XSession:
-    def __init__(self, width=1024, height=768):
-        self.server, self.display = start_server(width, height)
+    def __init__(self, width=1024, height=768, depth=24, more_screens=()):
+        self.server, self.display = start_server([f"{width}x{height}x{depth}", *more_screens])
         self.env = dict(os.environ, DISPLAY=self.display)
         self.env.pop("WAYLAND_DISPLAY", None)
         self.children = []

@@ -10,9 +10,13 @@ if(NOT WIN32)
     set(CAVE_SDL2 PkgConfig::SDL2 CACHE INTERNAL "SDL2 link target")
   endif()
 
-  add_library(cave_host_sdl OBJECT ${CMAKE_CURRENT_LIST_DIR}/sdl_host.cpp)
+  # SDL leaves some of an X11 program's duties to it (sdl_x11.cpp).
+  find_package(X11 REQUIRED)
+  add_library(cave_host_sdl OBJECT ${CMAKE_CURRENT_LIST_DIR}/sdl_host.cpp
+                                   ${CMAKE_CURRENT_LIST_DIR}/sdl_present.cpp
+                                   ${CMAKE_CURRENT_LIST_DIR}/sdl_x11.cpp)
   target_include_directories(cave_host_sdl PUBLIC ${CAVE_SOURCE_ROOT})
-  target_link_libraries(cave_host_sdl PUBLIC ${CAVE_SDL2})
+  target_link_libraries(cave_host_sdl PUBLIC ${CAVE_SDL2} X11::X11)
 
   add_executable(cave ${CAVE_SOURCE_ROOT}/shell/main.cpp)
   target_link_libraries(cave PRIVATE cave_game cave_host_sdl)

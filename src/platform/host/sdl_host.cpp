@@ -1,5 +1,5 @@
-// The desktop host on SDL2: one real window, its window surface as the screen, SDL's keyboard
-// state and clocks. The only file of the game that includes SDL.
+// The desktop host on SDL2: one real window, SDL's keyboard state and clocks. Its files
+// (sdl_*.cpp) are the only ones of the game that include SDL.
 #include <SDL.h>
 
 #include <cstdio>
@@ -8,6 +8,8 @@
 #include <utility>
 
 #include "platform/host/host.h"
+#include "platform/host/sdl_present.h"
+#include "platform/host/sdl_x11.h"
 
 namespace host {
 namespace {
@@ -16,8 +18,9 @@ namespace {
 struct SdlHost {
     bool VideoUp = false;
     bool KeyboardOpen = false;
-    Uint32 WindowId = 0;            // SDL's id of the game window; 0 when none
-    SDL_Surface* Source = nullptr;  // wraps the back buffer presented each frame
+    Uint32 WindowId = 0;  // SDL's id of the game window; 0 when none
+    SdlPresenter Presenter;
+    SdlX11 X11;
 };
 
 SdlHost State;
@@ -168,17 +171,20 @@ std::int64_t CounterAt(Uint64 rate) {
 
 }  // namespace
 
+SdlX11& X11State() { return State.X11; }
+
 bool InitDisplay() {
     // Ctrl+C and kill must end the program as usual, not become close requests it ignores.
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-    // The plain window surface is the cheapest present; a GPU texture path costs several times
-    // more per frame, and vsync would fight the game's own pacing.
+    // The window surface stays a plain X image, the cheapest present (sdl_present.cpp).
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+    ChooseXScreen(std::getenv("DISPLAY"));
     if (SDL_Init(SDL_INIT_VIDEO) != 0) return false;
     if (!HasRealScreen()) {
         SDL_Quit();
         return false;
     }
+    WatchX11(State.X11);
     State.VideoUp = true;
     return true;
 }
@@ -237,37 +243,21 @@ Rect WindowRect(WindowId window) {
 
 bool AttachDisplay(WindowId window, std::int32_t width, std::int32_t height) {
     SDL_Window* sdlWindow = SDL_GetWindowFromID(static_cast<Uint32>(window));
-    if (!sdlWindow || !SDL_GetWindowSurface(sdlWindow)) return false;
-    // The back buffer is 0x00RRGGBB; the pixel pointer is filled in at every present.
-    State.Source = SDL_CreateRGBSurfaceWithFormatFrom(nullptr, width, height, 32, width * 4,
-                                                      SDL_PIXELFORMAT_RGB888);
-    if (!State.Source) return false;
-    SDL_SetSurfaceBlendMode(State.Source, SDL_BLENDMODE_NONE);
+    if (!sdlWindow || !OpenPresenter(State.Presenter, sdlWindow, width, height)) return false;
     State.WindowId = static_cast<Uint32>(window);
     SDL_ShowWindow(sdlWindow);
     SDL_RaiseWindow(sdlWindow);
     return true;
 }
 
-void DetachDisplay() {
-    SDL_FreeSurface(State.Source);
-    State.Source = nullptr;
-}
+void DetachDisplay() { ClosePresenter(State.Presenter); }
 
 void Present(const std::uint32_t* pixels, std::int32_t width, std::int32_t height, Rect dest) {
     DrainEvents();
     SDL_Window* window = GameWindow();
-    SDL_Surface* screen = window ? SDL_GetWindowSurface(window) : nullptr;
-    if (!screen || !State.Source || State.Source->w != width || State.Source->h != height) return;
-    // SDL only reads the source; the wrapper is never written through.
-    State.Source->pixels = const_cast<std::uint32_t*>(pixels);
-    SDL_Rect to{dest.Left, dest.Top, dest.Right - dest.Left, dest.Bottom - dest.Top};
-    if (to.w == width && to.h == height) {
-        SDL_BlitSurface(State.Source, nullptr, screen, &to);
-    } else {
-        SDL_BlitScaled(State.Source, nullptr, screen, &to);
-    }
-    SDL_UpdateWindowSurface(window);
+    if (!window) return;
+    const SDL_Rect to{dest.Left, dest.Top, dest.Right - dest.Left, dest.Bottom - dest.Top};
+    PresentPixels(State.Presenter, window, pixels, width, height, to);
 }
 
 bool OpenKeyboard() {
@@ -292,7 +282,7 @@ bool ReadKeys(std::uint8_t keys[256]) {
 }
 
 void ShowMessage(const char* title, const char* text) {
-    if (SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_INFORMATION, title, text, GameWindow()) != 0) {
+    if (ShowTiedMessageBox(State.X11, title, text, GameWindow()) != 0) {
         // An error must never pass silently, even where no box can be shown.
         std::fprintf(stderr, "%s: %s\n", title, text);
     }

@@ -1,0 +1,65 @@
+#include "platform/host/sdl_x11.h"
+
+#include <X11/Xlib.h>
+#include <pthread.h>
+#include <sys/prctl.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace host {
+namespace {
+
+// The screen in an X display name, "host:display.screen"; 0 when it names none.
+int ScreenOfDisplayName(const char* name) {
+    const char* colon = name ? std::strrchr(name, ':') : nullptr;
+    const char* dot = colon ? std::strchr(colon, '.') : nullptr;
+    return dot ? std::atoi(dot + 1) : 0;
+}
+
+// The X library ends the program with status 1 after its own message, which names neither the
+// game nor what it means for it. The box child keeps quiet: its parent says it.
+int SayDisplayLost(Display* display) {
+    SdlX11& x11 = X11State();
+    if (getpid() == x11.GamePid) {
+        std::fputs("cave: lost the connection to the X display; the game ends\n", stderr);
+    }
+    return x11.PreviousIoHandler(display);
+}
+
+// SDL draws its X11 message box in a forked child that would outlive a killed game and keep
+// the game's window on screen through the X connection it inherited. The kernel kills the
+// child when the game ends, however it ends.
+void TieBoxChild() {
+    const SdlX11& x11 = X11State();
+    if (!x11.BoxUp) return;
+    prctl(PR_SET_PDEATHSIG, SIGKILL);
+    if (getppid() != x11.GamePid) _exit(1);  // the game ended before the tie was made
+}
+
+}  // namespace
+
+void ChooseXScreen(const char* displayName) {
+    if (ScreenOfDisplayName(displayName) > 0) SDL_SetHint(SDL_HINT_VIDEO_X11_XRANDR, "0");
+}
+
+void WatchX11(SdlX11& x11) {
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (x11.Watching || !driver || std::strcmp(driver, "x11") != 0) return;
+    x11.Watching = true;
+    x11.GamePid = getpid();
+    x11.PreviousIoHandler = XSetIOErrorHandler(SayDisplayLost);
+    pthread_atfork(nullptr, nullptr, TieBoxChild);
+}
+
+int ShowTiedMessageBox(SdlX11& x11, const char* title, const char* text, SDL_Window* owner) {
+    x11.BoxUp = true;
+    const int shown = SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_INFORMATION, title, text, owner);
+    x11.BoxUp = false;
+    return shown;
+}
+
+}  // namespace host
