@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "platform/host/host.h"
+#include "platform/key_recorder.h"
 #include "platform/platform_reset.h"
 
 std::uint8_t KeyState[256];
@@ -32,9 +33,11 @@ std::int32_t PollKeyboard() {
     // Read into a scratch table so that a failed read leaves the last snapshot in force.
     std::uint8_t keys[256];
     std::memcpy(keys, KeyState, sizeof keys);
-    if (!host::ReadKeys(keys)) return 0;
+    const bool read = host::ReadKeys(keys);
+    // A failed read still counts as a snapshot, as it does for the scripts replayed headless.
+    RecordKeySnapshot(keys);
     std::memcpy(KeyState, keys, sizeof keys);
-    return 1;
+    return read ? 1 : 0;
 }
 
 std::int32_t IsKeyDown(std::int32_t key) {

@@ -4,4 +4,5 @@
 void ResetDisplayState();
 void ResetDrawingState();
 void ResetKeyboardState();
+void ResetKeyRecorderState();
 void ResetRandomState();

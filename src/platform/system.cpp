@@ -16,5 +16,6 @@ void ResetPlatformState() {
     ResetDisplayState();
     ResetDrawingState();
     ResetKeyboardState();
+    ResetKeyRecorderState();
     ResetRandomState();
 }

@@ -6,6 +6,7 @@
 #include "game/frame_loop.h"
 #include "platform/display.h"
 #include "platform/drawing.h"
+#include "platform/key_recorder.h"
 #include "platform/keyboard.h"
 #include "platform/random.h"
 #include "platform/system.h"
@@ -41,11 +42,14 @@ void ZeroProgramState() {
 
 void SetScreenScale(std::int32_t scale) { ScreenScale = std::clamp(scale, 1, kMaxScreenScale); }
 
-void StartProgram() {
+void StartProgram(const Demo* playback) {
     ZeroProgramState();
     InitRandom();
     InitDrawing();
-    SeedRandom(TickCount());
+    // The start tick is all of a game's chance: with it and the keys, the game can be replayed.
+    const std::uint32_t seed = playback != nullptr ? playback->Seed : TickCount();
+    SeedRandom(seed);
+    StartKeyRecording(seed, playback);
     ChooseRockColour();
     Look.RockBrightness = 255;
     Look.CaveBrightness = 190;

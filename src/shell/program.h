@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "platform/key_script.h"
+
 [[noreturn]] void RunProgram();
 
 // Each game pixel is shown as scale x scale screen pixels (1 to 8; others are brought into that
@@ -12,8 +14,8 @@ void SetScreenScale(std::int32_t scale);
 inline constexpr std::int32_t kMaxScreenScale = 8;
 
 // Start-up up to and including the first player; RunProgram then runs the game. Tools and tests
-// call it to get a game that is ready for its first frame.
-void StartProgram();
+// call it to get a game that is ready for its first frame. With a demo, the game is that demo's.
+void StartProgram(const Demo* playback = nullptr);
 // The window, its display and the first cave.
 void OpenGameScreen();
 

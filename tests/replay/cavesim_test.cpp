@@ -2,6 +2,7 @@
 
 #include "crc32.h"
 #include "options.h"
+#include "platform/key_script.h"
 #include "script.h"
 
 namespace {
@@ -37,6 +38,29 @@ TEST(ScriptTest, NamesTheFirstMalformedLine) {
     }
 }
 
+TEST(DemoTest, WritesWhatItReadsAndNamesABadHeader) {
+    const Demo demo{4294967295u, {{1, 200, true}, {1, 25, true}, {4294967295u, 200, false}}};
+    const std::string text = DemoText(demo);
+    const ParsedDemo back = ParseDemo(text);
+    ASSERT_EQ(back.Error, "");
+    EXPECT_EQ(back.Value.Seed, demo.Seed);
+    EXPECT_EQ(KeyScriptText(back.Value.Changes), KeyScriptText(demo.Changes));
+    EXPECT_EQ(ParseDemo("# cave demo 1 seed 0\r\n\r\n").Error, "");
+
+    const char* bad[] = {"",
+                         "1 200 down",
+                         "# cave demo 2 seed 1",
+                         "# cave demo 1 seed 4294967296",
+                         "# cave demo 1 seed",
+                         "#cave demo 1 seed 1",
+                         "# cave demo 1 seed 1 more"};
+    for (const char* header : bad) {
+        const ParsedDemo parsed = ParseDemo(std::string(header) + "\n5 200 down\n");
+        EXPECT_EQ(parsed.Error.rfind("line 1:", 0), 0u) << header << ": " << parsed.Error;
+        EXPECT_TRUE(parsed.Value.Changes.empty());
+    }
+}
+
 TEST(OptionsTest, ParsesEveryOptionAndRejectsBadOnes) {
     const char* good[] = {
         "cavesim", "--seed",       "4294967295", "--frames",    "0", "--script",     "-", "--trace",
@@ -48,9 +72,13 @@ TEST(OptionsTest, ParsesEveryOptionAndRejectsBadOnes) {
     EXPECT_EQ(parsed.Values.Frames, 0u);
     EXPECT_EQ(parsed.Values.DumpCave, "c");
 
-    const std::vector<std::vector<const char*>> bad = {
-        {"cavesim", "--frames"}, {"cavesim", "--seed", "-1"}, {"cavesim", "--seed", "1x"},
-        {"cavesim", "stray"},    {"cavesim", "--trace", ""},  {"cavesim", "--fps", "3"}};
+    const std::vector<std::vector<const char*>> bad = {{"cavesim", "--frames"},
+                                                       {"cavesim", "--seed", "-1"},
+                                                       {"cavesim", "--seed", "1x"},
+                                                       {"cavesim", "stray"},
+                                                       {"cavesim", "--trace", ""},
+                                                       {"cavesim", "--fps", "3"},
+                                                       {"cavesim", "--demo", "d", "--script", "s"}};
     for (const auto& args : bad) {
         EXPECT_NE(ParseOptions(static_cast<int>(args.size()), args.data()).Error, "") << args[1];
     }

@@ -31,6 +31,22 @@ std::string CannotWriteTrace(const std::string& path) {
     return "--trace: cannot write " + (path == "-" ? "standard output" : "'" + path + "'");
 }
 
+// The keys of the run from --script or --demo; returns an error text, empty when they are good.
+std::string ReadScript(const Options& options, ParsedScript& script) {
+    const bool demo = !options.Demo.empty();
+    const std::string& path = demo ? options.Demo : options.Script;
+    const std::string option = demo ? "--demo" : "--script";
+    std::string text;
+    if (!path.empty()) {
+        if (!ReadAll(path, text)) return option + ": cannot read '" + path + "'";
+        // An empty file is far more likely a lost script than a run meant to have no keys.
+        if (text.empty()) return option + ": '" + path + "' is empty";
+    }
+    script = demo ? ParseDemoScript(text) : ParseScript(text);
+    if (script.Error.empty()) return {};
+    return (demo ? "demo " : "script ") + path + ", " + script.Error;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -43,16 +59,11 @@ int main(int argc, char** argv) {
         std::fputs(kUsage, usage.File);
         return CloseOutput(usage, true) ? 0 : Fail("cannot write the usage to standard output");
     }
-    std::string scriptText;
-    if (!options.Script.empty()) {
-        if (!ReadAll(options.Script, scriptText)) {
-            return Fail("--script: cannot read '" + options.Script + "'");
-        }
-        // An empty file is far more likely a lost script than a run meant to have no keys.
-        if (scriptText.empty()) return Fail("--script: '" + options.Script + "' is empty");
-    }
-    const ParsedScript script = ParseScript(scriptText);
-    if (!script.Error.empty()) return Fail("script " + options.Script + ", " + script.Error);
+    ParsedScript script;
+    const std::string failure = ReadScript(options, script);
+    if (!failure.empty()) return Fail(failure);
+    Options run = options;
+    if (script.Seed) run.Seed = *script.Seed;
 
     OutputFile trace;
     if (options.Trace == "-") {
@@ -60,7 +71,7 @@ int main(int argc, char** argv) {
     } else if (!options.Trace.empty() && !OpenOutput(trace, options.Trace)) {
         return Fail(CannotWriteTrace(options.Trace));
     }
-    const int status = RunCavesim(options, script.Events, trace.File);
+    const int status = RunCavesim(run, script.Events, trace.File);
     if (!CloseOutput(trace, status != 2)) return Fail(CannotWriteTrace(options.Trace));
     return status;
 }

@@ -2,8 +2,10 @@
 
 #include <limits>
 
+#include "platform/key_script.h"
+
 const char* const kUsage =
-    "usage: cavesim [--seed N] [--frames N] [--script FILE] [--trace FILE]\n"
+    "usage: cavesim [--seed N | --demo FILE] [--frames N] [--script FILE] [--trace FILE]\n"
     "               [--dump-frame FILE] [--dump-cave FILE] [--keep-flying]\n"
     "\n"
     "Plays the game headless from a key script, with virtual time.\n"
@@ -11,6 +13,7 @@ const char* const kUsage =
     "  --seed N          millisecond tick count at start-up, 0..4294967295 (default 0)\n"
     "  --frames N        stop after N running frames (default: until the game ends)\n"
     "  --script FILE     key events, one '<poll> <code> <down|up>' a line; '-' is stdin\n"
+    "  --demo FILE       a recorded game: its seed and key events; '-' is stdin\n"
     "  --trace FILE      write the frame trace; '-' is stdout\n"
     "  --dump-frame FILE the last presented picture, binary PPM\n"
     "  --dump-cave FILE  the cave image at the end of the run, binary PPM\n"
@@ -18,19 +21,7 @@ const char* const kUsage =
     "  --help            this text\n"
     "\n"
     "The exit status is the game's own: 0, or the number of a fatal error.\n"
-    "Bad options or a malformed script give status 2 and run nothing.\n";
-
-std::optional<std::uint64_t> ParseDecimal(const std::string& text, std::uint64_t max) {
-    if (text.empty() || text.size() > 20) return std::nullopt;
-    std::uint64_t value = 0;
-    for (const char c : text) {
-        if (c < '0' || c > '9') return std::nullopt;
-        const std::uint64_t digit = static_cast<std::uint64_t>(c - '0');
-        if (value > (max - digit) / 10) return std::nullopt;
-        value = value * 10 + digit;
-    }
-    return value;
-}
+    "Bad options or a malformed script or demo give status 2 and run nothing.\n";
 
 namespace {
 
@@ -38,7 +29,7 @@ constexpr std::uint64_t kMaxU32 = std::numeric_limits<std::uint32_t>::max();
 
 bool TakesValue(const std::string& name) {
     for (const char* known :
-         {"--seed", "--frames", "--script", "--trace", "--dump-frame", "--dump-cave"}) {
+         {"--seed", "--frames", "--script", "--demo", "--trace", "--dump-frame", "--dump-cave"}) {
         if (name == known) return true;
     }
     return false;
@@ -54,6 +45,7 @@ std::string ApplyOption(Options& options, const std::string& name, const std::st
         return {};
     }
     std::string* path = name == "--script"       ? &options.Script
+                        : name == "--demo"       ? &options.Demo
                         : name == "--trace"      ? &options.Trace
                         : name == "--dump-frame" ? &options.DumpFrame
                                                  : &options.DumpCave;
@@ -66,6 +58,7 @@ std::string ApplyOption(Options& options, const std::string& name, const std::st
 
 ParsedOptions ParseOptions(int argc, const char* const* argv) {
     ParsedOptions parsed;
+    bool seedGiven = false;
     for (int i = 1; i < argc; ++i) {
         const std::string name = argv[i];
         if (name == "--help" || name == "-h") {
@@ -90,6 +83,11 @@ ParsedOptions ParseOptions(int argc, const char* const* argv) {
         }
         parsed.Error = ApplyOption(parsed.Values, name, argv[++i]);
         if (!parsed.Error.empty()) return parsed;
+        seedGiven = seedGiven || name == "--seed";
+    }
+    // A demo brings its own seed and keys.
+    if (!parsed.Values.Demo.empty() && (seedGiven || !parsed.Values.Script.empty())) {
+        parsed.Error = std::string("--demo cannot go with ") + (seedGiven ? "--seed" : "--script");
     }
     return parsed;
 }

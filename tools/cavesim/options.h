@@ -9,6 +9,7 @@ struct Options {
     std::uint32_t Seed = 0;               // the virtual tick count at start-up
     std::optional<std::uint32_t> Frames;  // stop after this many running frames
     std::string Script;                   // "-" is standard input; empty: no keys
+    std::string Demo;                     // seed and keys of a recorded game; "-" as above
     std::string Trace;                    // "-" is standard output; empty: no trace
     std::string DumpFrame;
     std::string DumpCave;
@@ -24,6 +25,4 @@ struct ParsedOptions {
 };
 
 ParsedOptions ParseOptions(int argc, const char* const* argv);
-// Decimal digits only, within 0..max.
-std::optional<std::uint64_t> ParseDecimal(const std::string& text, std::uint64_t max);
 extern const char* const kUsage;

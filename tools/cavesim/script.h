@@ -1,6 +1,8 @@
-// Key scripts: one '<poll> <code> <down|up>' a line, blank lines and '#' lines ignored.
+// The keys of a run, from a key script or a demo file, as the headless host takes them.
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -8,7 +10,9 @@
 
 struct ParsedScript {
     std::vector<host::headless::KeyEvent> Events;
-    std::string Error;  // names the first malformed line; empty when the script is good
+    std::optional<std::uint32_t> Seed;  // a demo's start tick
+    std::string Error;                  // names the first malformed line; empty when good
 };
 
 ParsedScript ParseScript(const std::string& text);
+ParsedScript ParseDemoScript(const std::string& text);

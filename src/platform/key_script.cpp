@@ -1,0 +1,142 @@
+#include "platform/key_script.h"
+
+#include <cstdio>
+#include <sstream>
+
+namespace {
+
+constexpr int kDemoVersion = 1;
+constexpr std::uint32_t kMaxU32 = 4294967295u;
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+std::vector<std::string> SplitFields(const std::string& line) {
+    std::vector<std::string> fields;
+    std::size_t i = 0;
+    while (i < line.size()) {
+        while (i < line.size() && IsBlank(line[i])) ++i;
+        const std::size_t start = i;
+        while (i < line.size() && !IsBlank(line[i])) ++i;
+        if (i > start) fields.push_back(line.substr(start, i - start));
+    }
+    return fields;
+}
+
+// Returns false when the line is malformed; true for key changes and ignored lines alike.
+bool ParseLine(const std::string& line, std::vector<KeyChange>& changes) {
+    if (!line.empty() && line[0] == '#') return true;
+    const std::vector<std::string> fields = SplitFields(line);
+    if (fields.empty()) return true;
+    if (fields.size() != 3) return false;
+    const auto poll = ParseDecimal(fields[0], kMaxU32);
+    const auto code = ParseDecimal(fields[1], 255);
+    const bool down = fields[2] == "down";
+    if (!poll || *poll == 0 || !code || (!down && fields[2] != "up")) return false;
+    changes.push_back({static_cast<std::uint32_t>(*poll), static_cast<std::uint8_t>(*code), down});
+    return true;
+}
+
+// The line as the message shows it: control and non-ASCII bytes as \xNN, and cut short, so that
+// binary garbage or a huge line still gives one readable line on the terminal.
+std::string Printable(const std::string& line) {
+    constexpr std::size_t kShown = 60;
+    std::string shown;
+    for (std::size_t i = 0; i < line.size() && i < kShown; ++i) {
+        const unsigned char c = static_cast<unsigned char>(line[i]);
+        if (c >= 0x20 && c < 0x7F) {
+            shown += static_cast<char>(c);
+        } else {
+            char escaped[5];
+            std::snprintf(escaped, sizeof escaped, "\\x%02X", c);
+            shown += escaped;
+        }
+    }
+    return line.size() > kShown ? shown + "..." : shown;
+}
+
+std::string LineError(int number, const std::string& what, const std::string& line) {
+    return "line " + std::to_string(number) + ": " + what + ": '" + Printable(line) + "'";
+}
+
+void DropCarriageReturn(std::string& line) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+}
+
+// Reads the key lines that follow `lines`' current position, numbering from `number`.
+ParsedKeys ParseRemainingLines(std::istringstream& lines, int number) {
+    ParsedKeys keys;
+    std::string line;
+    for (; std::getline(lines, line); ++number) {
+        DropCarriageReturn(line);
+        if (!ParseLine(line, keys.Changes)) {
+            keys.Error = LineError(number, "malformed", line);
+            keys.Changes.clear();
+            return keys;
+        }
+    }
+    return keys;
+}
+
+// The seed of a '# cave demo 1 seed <N>' line; an error text when the line is not one.
+std::string ParseHeader(const std::string& line, std::uint32_t& seed) {
+    const std::vector<std::string> fields = SplitFields(line);
+    if (fields.size() != 6 || fields[0] != "#" || fields[1] != "cave" || fields[2] != "demo" ||
+        fields[4] != "seed") {
+        return "not a demo header '# cave demo " + std::to_string(kDemoVersion) + " seed <N>'";
+    }
+    if (fields[3] != std::to_string(kDemoVersion)) return "unknown demo version";
+    const auto value = ParseDecimal(fields[5], kMaxU32);
+    if (!value) return "seed not in 0..4294967295";
+    seed = static_cast<std::uint32_t>(*value);
+    return {};
+}
+
+}  // namespace
+
+std::optional<std::uint64_t> ParseDecimal(const std::string& text, std::uint64_t max) {
+    if (text.empty() || text.size() > 20) return std::nullopt;
+    std::uint64_t value = 0;
+    for (const char c : text) {
+        if (c < '0' || c > '9') return std::nullopt;
+        const std::uint64_t digit = static_cast<std::uint64_t>(c - '0');
+        if (value > (max - digit) / 10) return std::nullopt;
+        value = value * 10 + digit;
+    }
+    return value;
+}
+
+ParsedKeys ParseKeyScript(const std::string& text) {
+    std::istringstream lines(text);
+    return ParseRemainingLines(lines, 1);
+}
+
+ParsedDemo ParseDemo(const std::string& text) {
+    ParsedDemo demo;
+    std::istringstream lines(text);
+    std::string header;
+    std::getline(lines, header);
+    DropCarriageReturn(header);
+    const std::string wrong = ParseHeader(header, demo.Value.Seed);
+    if (!wrong.empty()) {
+        demo.Error = LineError(1, wrong, header);
+        return demo;
+    }
+    ParsedKeys keys = ParseRemainingLines(lines, 2);
+    demo.Value.Changes = std::move(keys.Changes);
+    demo.Error = std::move(keys.Error);
+    return demo;
+}
+
+std::string KeyScriptText(const std::vector<KeyChange>& changes) {
+    std::string text;
+    for (const KeyChange& change : changes) {
+        text += std::to_string(change.Poll) + " " + std::to_string(change.Code) +
+                (change.Down ? " down\n" : " up\n");
+    }
+    return text;
+}
+
+std::string DemoText(const Demo& demo) {
+    return "# cave demo " + std::to_string(kDemoVersion) + " seed " + std::to_string(demo.Seed) +
+           "\n# poll code state\n" + KeyScriptText(demo.Changes);
+}
