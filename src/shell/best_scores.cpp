@@ -1,0 +1,188 @@
+#include "shell/best_scores.h"
+
+#include <cstdio>
+#include <sstream>
+
+#include "platform/key_script.h"
+#include "platform/user_files.h"
+
+namespace {
+
+constexpr const char* kHeader = "# cave best scores 1";
+constexpr const char* kTableName = "scores.txt";
+constexpr const char* kLockName = "scores.lock";
+
+bool IsDate(const std::string& text) {
+    const std::string shape = "dddd-dd-ddTdd:dd:dd";
+    if (text.size() != shape.size()) return false;
+    for (std::size_t i = 0; i < shape.size(); ++i) {
+        const bool digit = text[i] >= '0' && text[i] <= '9';
+        if (shape[i] == 'd' ? !digit : text[i] != shape[i]) return false;
+    }
+    return true;
+}
+
+// A plain name in the folder: nothing that could reach outside it.
+bool IsDemoName(const std::string& name) {
+    const std::string suffix = ".demo";
+    if (name.size() <= suffix.size() ||
+        name.compare(name.size() - suffix.size(), suffix.size(), suffix) != 0) {
+        return false;
+    }
+    for (const char c : name) {
+        const bool plain = (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') ||
+                           (c >= 'a' && c <= 'z') || c == '-' || c == '_' || c == '.';
+        if (!plain) return false;
+    }
+    return name[0] != '.';
+}
+
+bool ParseEntry(const std::string& line, BestScore& score) {
+    std::istringstream fields(line);
+    std::string points;
+    std::string rest;
+    if (!(fields >> points >> score.Date >> score.DemoFile) || (fields >> rest)) return false;
+    const auto value = ParseDecimal(points, 2147483647u);
+    if (!value || !IsDate(score.Date) || !IsDemoName(score.DemoFile)) return false;
+    score.Points = static_cast<std::int32_t>(*value);
+    return true;
+}
+
+// False for anything this game did not write: another header, a bad line, too many entries,
+// or entries out of order.
+bool ParseTable(const std::string& text, std::vector<BestScore>& scores) {
+    std::istringstream lines(text);
+    std::string line;
+    if (!std::getline(lines, line) || line != kHeader) return false;
+    while (std::getline(lines, line)) {
+        BestScore score;
+        if (!ParseEntry(line, score)) return false;
+        if (!scores.empty() && scores.back().Points < score.Points) return false;
+        scores.push_back(score);
+    }
+    return scores.size() <= kBestScoresKept;
+}
+
+std::string TableText(const std::vector<BestScore>& scores) {
+    std::string text = std::string(kHeader) + "\n";
+    for (const BestScore& score : scores) {
+        text += std::to_string(score.Points) + " " + score.Date + " " + score.DemoFile + "\n";
+    }
+    return text;
+}
+
+void Warn(const std::string& text) { std::fprintf(stderr, "cave: %s\n", text.c_str()); }
+
+// The table as it stands, or a fresh one when the file is not a table (moved aside first, so
+// nothing is lost). False when the table cannot be had without losing something.
+bool LoadForUpdate(const std::string& path, std::vector<BestScore>& scores) {
+    std::string text;
+    const FileRead read = ReadTextFile(path, text);
+    if (read == FileRead::Missing) return true;
+    if (read == FileRead::Failed) {
+        Warn("cannot read the best scores '" + path + "'; this score is not kept");
+        return false;
+    }
+    if (ParseTable(text, scores)) return true;
+    scores.clear();
+    const std::string aside = MoveAside(path);
+    if (aside.empty()) {
+        Warn("the best scores '" + path +
+             "' are damaged and cannot be moved aside; this score "
+             "is not kept");
+        return false;
+    }
+    Warn("the best scores '" + path + "' were damaged; kept as '" + aside + "', new table begun");
+    return true;
+}
+
+// Where the new score goes among the kept ones; equal scores keep their older places.
+std::size_t RankOf(const std::vector<BestScore>& scores, std::int32_t points) {
+    std::size_t rank = 0;
+    while (rank < scores.size() && scores[rank].Points >= points) ++rank;
+    return rank;
+}
+
+// Named after the time and the process, and unlike every name in the table.
+std::string NewDemoName(const std::vector<BestScore>& scores) {
+    const std::string base = FileNameStamp() + "-" + std::to_string(ProcessNumber());
+    for (int n = 1;; ++n) {
+        const std::string name = base + (n == 1 ? "" : "-" + std::to_string(n)) + ".demo";
+        bool taken = false;
+        for (const BestScore& score : scores) taken = taken || score.DemoFile == name;
+        if (!taken) return name;
+    }
+}
+
+void UpdateTable(const std::string& folder, std::int32_t points, const std::string& demoText) {
+    const std::string path = JoinPath(folder, kTableName);
+    std::vector<BestScore> scores;
+    if (!LoadForUpdate(path, scores)) return;
+    const std::size_t rank = RankOf(scores, points);
+    if (rank >= kBestScoresKept) return;
+    const BestScore entry{points, LocalDateTime(), NewDemoName(scores)};
+    // The demo first: a table never names a demo that is not there.
+    if (!ReplaceTextFile(JoinPath(folder, entry.DemoFile), demoText)) {
+        Warn("cannot write a demo into '" + folder + "'; this score is not kept");
+        return;
+    }
+    scores.insert(scores.begin() + static_cast<std::ptrdiff_t>(rank), entry);
+    std::vector<BestScore> dropped(
+        scores.begin() + static_cast<std::ptrdiff_t>(std::min(scores.size(), kBestScoresKept)),
+        scores.end());
+    scores.resize(std::min(scores.size(), kBestScoresKept));
+    if (!ReplaceTextFile(path, TableText(scores))) {
+        RemoveFile(JoinPath(folder, entry.DemoFile));
+        Warn("cannot write the best scores '" + path + "'; this score is not kept");
+        return;
+    }
+    for (const BestScore& gone : dropped) RemoveFile(JoinPath(folder, gone.DemoFile));
+}
+
+}  // namespace
+
+ReadScores ReadBestScores(const std::string& folder) {
+    ReadScores read;
+    const std::string path = JoinPath(folder, kTableName);
+    std::string text;
+    const FileRead result = ReadTextFile(path, text);
+    if (result == FileRead::Failed) read.Error = "cannot read '" + path + "'";
+    if (result == FileRead::Read && !ParseTable(text, read.Scores)) {
+        read.Scores.clear();
+        read.Error = "'" + path + "' is not a table of best scores";
+    }
+    return read;
+}
+
+void AddBestScore(const std::string& folder, std::int32_t points, const std::string& demoText) {
+    if (folder.empty()) {
+        Warn("no folder for the best scores (no home folder is set); this score is not kept");
+        return;
+    }
+    if (!MakeFolders(folder)) {
+        Warn("cannot make the folder '" + folder + "'; this score is not kept");
+        return;
+    }
+    // Two games ending at once take turns: neither score is lost.
+    const FileLock lock(JoinPath(folder, kLockName));
+    if (!lock.Held()) {
+        Warn("cannot lock the best scores in '" + folder + "'; this score is not kept");
+        return;
+    }
+    UpdateTable(folder, points, demoText);
+}
+
+std::string BestScoresText(const std::string& folder) {
+    const ReadScores read = ReadBestScores(folder);
+    if (!read.Error.empty()) return "cave: " + read.Error + "\n";
+    if (read.Scores.empty()) return "No best scores yet (" + folder + ").\n";
+    std::string text = "rank  points  date                 demo\n";
+    for (std::size_t i = 0; i < read.Scores.size(); ++i) {
+        const BestScore& score = read.Scores[i];
+        char line[64];
+        std::snprintf(line, sizeof line, "%4zu  %6d  %s  ", i + 1, score.Points,
+                      score.Date.c_str());
+        text += line + JoinPath(folder, score.DemoFile) + "\n";
+    }
+    return text;
+}
