@@ -107,7 +107,9 @@ std::size_t RankOf(const std::vector<BestScore>& scores, std::int32_t points) {
 std::string NewDemoName(const std::vector<BestScore>& scores) {
     const std::string base = FileNameStamp() + "-" + std::to_string(ProcessNumber());
     for (int n = 1;; ++n) {
-        const std::string name = base + (n == 1 ? "" : "-" + std::to_string(n)) + ".demo";
+        std::string name = base;
+        if (n > 1) name.append("-").append(std::to_string(n));
+        name.append(".demo");
         bool taken = false;
         for (const BestScore& score : scores) taken = taken || score.DemoFile == name;
         if (!taken) return name;
