@@ -42,7 +42,6 @@ struct DisplayState {
     std::int32_t RightMargin = 0;
     std::int32_t BottomMargin = 0;
 
-    std::int64_t CounterFrequency = 0;
     std::int32_t FramesPerSecond = 0;
     std::int32_t FramePeriod = 0;
     std::int32_t LastPresent = 0;

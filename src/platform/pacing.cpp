@@ -1,17 +1,19 @@
+#include <algorithm>
+
 #include "platform/display.h"
 #include "platform/display_state.h"
 #include "platform/host/host.h"
 
 namespace {
 
-// The wait sleeps away all but this much of a frame and spins on the counter for the rest, so
-// that the frame ends on time without keeping a core busy for the whole game.
-constexpr std::int64_t kSpinMilliseconds = 2;
-
-std::int32_t ReadNow() {
+std::int64_t ReadNow() {
     std::int64_t ticks = 0;
     while (!host::ReadCounter(ticks)) {
     }
+    return ticks;
+}
+
+std::int32_t Low32(std::int64_t ticks) {
     return static_cast<std::int32_t>(static_cast<std::uint32_t>(ticks));
 }
 
@@ -20,18 +22,20 @@ std::int32_t Difference(std::int32_t later, std::int32_t earlier) {
                                      static_cast<std::uint32_t>(earlier));
 }
 
-// Whole milliseconds that can be slept when `remainingTicks` are left before the frame ends.
-std::int64_t SleepableMilliseconds(std::int64_t remainingTicks) {
-    const std::int64_t frequency = Display.CounterFrequency;
-    const std::int64_t spare = remainingTicks * 1000 - kSpinMilliseconds * frequency;
-    return spare > 0 ? spare / frequency : 0;
+// The first reading after `reading` whose low 32 bits have another sign (a multiple of 2^31
+// reads as 0 or as the lowest negative value, so one past it always counts).
+std::int64_t NextSignChange(std::int64_t reading) {
+    constexpr std::int64_t kHalfRange = std::int64_t{1} << 31;
+    return (reading / kHalfRange + 1) * kHalfRange + 1;
 }
 
 // Ends at the first reading more than one frame period after the last present; a reading whose
-// sign differs from the last present restarts the period from that reading.
+// sign differs from the last present restarts the period from that reading. Between readings
+// the host sleeps until the next one that can matter: the end of the period, or a sign change.
 void WaitOutFrame() {
     for (;;) {
-        const std::int32_t now = ReadNow();
+        const std::int64_t reading = ReadNow();
+        const std::int32_t now = Low32(reading);
         const std::int32_t last = Display.LastPresent;
         if ((now < 0 && last >= 0) || (now > 0 && last <= 0)) Display.LastPresent = now;
         const std::int32_t elapsed = Difference(now, Display.LastPresent);
@@ -39,9 +43,8 @@ void WaitOutFrame() {
             Display.LastPresent = now;
             return;
         }
-        const std::int64_t remaining = static_cast<std::int64_t>(Display.FramePeriod) - elapsed + 1;
-        const std::int64_t sleep = SleepableMilliseconds(remaining);
-        if (sleep > 0) host::SleepMilliseconds(static_cast<std::uint32_t>(sleep));
+        const std::int64_t due = reading + (std::int64_t{Display.FramePeriod} - elapsed + 1);
+        host::WaitForCounter(std::min(due, NextSignChange(reading)));
     }
 }
 
@@ -63,7 +66,6 @@ std::int32_t SetFramePacing(std::int32_t fps) {
     const std::int64_t frequency = host::CounterFrequency();
     // A negative rate would divide by zero at -1 and means nothing anyway.
     if (frequency <= 0 || fps < 0) return 0;
-    Display.CounterFrequency = frequency;
     Display.FramesPerSecond = fps;
     const std::int64_t period = frequency / (static_cast<std::int64_t>(fps) + 1);
     Display.FramePeriod = static_cast<std::int32_t>(static_cast<std::uint32_t>(period));

@@ -14,7 +14,7 @@ class HeadlessHost : public ::testing::Test {
     void SetUp() override { headless::Reset(); }
 };
 
-TEST_F(HeadlessHost, ClockAdvancesOnlyByCounterReadsAndSleeps) {
+TEST_F(HeadlessHost, ClockAdvancesOnlyByCounterReadsWaitsAndSleeps) {
     headless::SetStartTick(0xFFFFFFF0u);
     EXPECT_EQ(TickCount(), 0xFFFFFFF0u);
     EXPECT_EQ(headless::Clock(), 0);  // tick reads cost nothing
@@ -26,6 +26,12 @@ TEST_F(HeadlessHost, ClockAdvancesOnlyByCounterReadsAndSleeps) {
     EXPECT_EQ(TickCount(), 0x00000004u);  // 20 ms later, wrapped
     EXPECT_EQ(host::CounterFrequency(), 10'000'000);
     EXPECT_EQ(headless::CounterReads(), 1u);
+    host::WaitForCounter(500000);  // the wait ends just in time for the reading
+    ASSERT_TRUE(host::ReadCounter(ticks));
+    EXPECT_EQ(ticks, 500000);
+    host::WaitForCounter(1);  // a moment passed already: no time goes by
+    ASSERT_TRUE(host::ReadCounter(ticks));
+    EXPECT_EQ(ticks, 501000);
 }
 
 TEST_F(HeadlessHost, InitRandomSeedsFromTheTickCount) {

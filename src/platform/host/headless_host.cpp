@@ -215,6 +215,10 @@ bool ReadCounter(std::int64_t& ticks) {
     return true;
 }
 
+void WaitForCounter(std::int64_t ticks) {
+    State.Clock = std::max(State.Clock, ticks - State.ReadCost);
+}
+
 void SleepMilliseconds(std::uint32_t milliseconds) {
     State.Clock += static_cast<std::int64_t>(milliseconds) * kTicksPerMillisecond;
 }

@@ -2,8 +2,9 @@
 // benchmarks.
 //
 // Time is virtual. One clock counts 100 ns ticks (the high-resolution counter runs at 10 MHz);
-// the millisecond tick is the start tick plus clock / 10000. Only counter reads and sleeps
-// advance the clock, so a paced frame costs no real time and every run is repeatable.
+// the millisecond tick is the start tick plus clock / 10000. Only counter reads, waits and
+// sleeps advance the clock, so a paced frame costs no real time and every run is repeatable. A
+// wait for a counter reading ends just in time: the next read costs the rest.
 //
 // Keys come from a script applied per keyboard poll. Presented pictures, message boxes and the
 // lifecycle calls of the seam are recorded. Failures can be injected into every step that

@@ -111,6 +111,11 @@ std::uint32_t TickCount();
 std::int64_t CounterFrequency();
 // Reads the high-resolution counter. False when the read failed.
 bool ReadCounter(std::int64_t& ticks);
+// Gives the processor away until about the moment the counter reads `ticks` (a ReadCounter
+// value), waking early rather than late: by as much as the host's own timer can oversleep, so
+// that the caller watches the counter for the rest. Returns at once when that moment has
+// passed. In virtual time the wait is exact: the next reading is `ticks`.
+void WaitForCounter(std::int64_t ticks);
 // Gives the processor away for about `milliseconds`.
 void SleepMilliseconds(std::uint32_t milliseconds);
 

@@ -1,5 +1,5 @@
-// The desktop host on SDL2: one real window, SDL's keyboard state and clocks. Its files
-// (sdl_*.cpp) are the only ones of the game that include SDL.
+// The desktop host on SDL2: one real window and SDL's keyboard state; its clocks are Linux's
+// own (linux_clock.cpp). Its files (sdl_*.cpp) are the only ones of the game that include SDL.
 #include <SDL.h>
 
 #include <cstdio>
@@ -24,11 +24,6 @@ struct SdlHost {
 };
 
 SdlHost State;
-
-// Counter ticks per second handed to the game. The pacing compares the low 32 bits of readings
-// as signed values and restarts a frame whenever their sign flips; at SDL's nanosecond rate
-// that would lengthen one frame every 2.1 s, at 10 MHz once in 3.5 minutes.
-constexpr Sint64 kCounterFrequency = 10'000'000;
 
 // SDL scan codes (USB usage ids) to set-1 make codes, E0-prefixed keys as 128 + code: the 104
 // keys of a standard layout.
@@ -161,14 +156,6 @@ void DrainEvents() {
     }
 }
 
-// SDL's high-resolution counter converted to `rate` ticks per second, without overflow.
-std::int64_t CounterAt(Uint64 rate) {
-    const Uint64 counter = SDL_GetPerformanceCounter();
-    const Uint64 frequency = SDL_GetPerformanceFrequency();
-    return static_cast<std::int64_t>(counter / frequency * rate +
-                                     counter % frequency * rate / frequency);
-}
-
 }  // namespace
 
 SdlX11& X11State() { return State.X11; }
@@ -293,19 +280,6 @@ void TellUser(const char* text, bool error) { std::fputs(text, error ? stderr : 
 // Desktops here scale by other means, or not at all: the game shows at its own size unless the
 // player asks for more.
 std::int32_t DesktopScale() { return 1; }
-
-// SDL's counter on Linux counts from boot, so runs started at different times get different
-// tick counts (the game seeds its random numbers from one).
-std::uint32_t TickCount() { return static_cast<std::uint32_t>(CounterAt(1000)); }
-
-std::int64_t CounterFrequency() { return kCounterFrequency; }
-
-bool ReadCounter(std::int64_t& ticks) {
-    ticks = CounterAt(kCounterFrequency);
-    return true;
-}
-
-void SleepMilliseconds(std::uint32_t milliseconds) { SDL_Delay(milliseconds); }
 
 std::uint32_t* AllocatePixels(std::size_t count) {
     return static_cast<std::uint32_t*>(std::calloc(count, sizeof(std::uint32_t)));
