@@ -174,17 +174,14 @@ void AddBestScore(const std::string& folder, std::int32_t points, const std::str
     UpdateTable(folder, points, demoText);
 }
 
-std::string BestScoresText(const std::string& folder) {
-    const ReadScores read = ReadBestScores(folder);
-    if (!read.Error.empty()) return "cave: " + read.Error + "\n";
-    if (read.Scores.empty()) return "No best scores yet (" + folder + ").\n";
+std::string BestScoresText(const std::string& folder, const std::vector<BestScore>& scores) {
+    if (scores.empty()) return "No best scores yet (" + folder + ").\n";
     std::string text = "rank  points  date                 demo\n";
-    for (std::size_t i = 0; i < read.Scores.size(); ++i) {
-        const BestScore& score = read.Scores[i];
+    for (std::size_t i = 0; i < scores.size(); ++i) {
         char line[64];
-        std::snprintf(line, sizeof line, "%4zu  %6d  %s  ", i + 1, score.Points,
-                      score.Date.c_str());
-        text += line + JoinPath(folder, score.DemoFile) + "\n";
+        std::snprintf(line, sizeof line, "%4zu  %6d  %s  ", i + 1, scores[i].Points,
+                      scores[i].Date.c_str());
+        text += line + JoinPath(folder, scores[i].DemoFile) + "\n";
     }
     return text;
 }

@@ -27,4 +27,4 @@ ReadScores ReadBestScores(const std::string& folder);
 void AddBestScore(const std::string& folder, std::int32_t points, const std::string& demoText);
 
 // The table as `cave --scores` prints it: rank, points, date and demo file a line.
-std::string BestScoresText(const std::string& folder);
+std::string BestScoresText(const std::string& folder, const std::vector<BestScore>& scores);

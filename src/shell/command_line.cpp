@@ -46,8 +46,30 @@ std::string SetScale(CommandLine& line, std::string_view argument) {
     return {};
 }
 
+std::string SetFile(std::string& file, std::string_view name, std::string_view argument) {
+    if (argument.empty()) return Join({name, " needs a file name"});
+    file = argument;
+    return {};
+}
+
+std::string SetRecord(CommandLine& line, std::string_view argument) {
+    return SetFile(line.Record, "--record", argument);
+}
+
+std::string SetPlay(CommandLine& line, std::string_view argument) {
+    return SetFile(line.Play, "--play", argument);
+}
+
+std::string SetScores(CommandLine& line, std::string_view) {
+    line.Scores = true;
+    return {};
+}
+
 constexpr OptionRule kOptions[] = {
     {"--scale", "N", "show each pixel as N x N pixels, N from 1 to 8", SetScale},
+    {"--record", "FILE", "when the game ends, write its demo to FILE", SetRecord},
+    {"--play", "FILE", "play the demo in FILE back; Escape ends it", SetPlay},
+    {"--scores", "", "show the best scores and end", SetScores},
     {"--help", "", "show this text and end", SetHelp},
     {"--version", "", "show the version and end", SetVersion},
 };
@@ -94,6 +116,10 @@ ParsedCommandLine ParseCommandLine(int argc, const char* const* argv) {
             parsed.Error = rule->Set(parsed.Options, argument);
         }
         if (!parsed.Error.empty()) return {CommandLine{}, std::move(parsed.Error)};
+    }
+    // A played-back demo is already recorded.
+    if (!parsed.Options.Record.empty() && !parsed.Options.Play.empty()) {
+        return {CommandLine{}, "--record and --play cannot go together"};
     }
     return parsed;
 }

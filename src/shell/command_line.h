@@ -11,6 +11,9 @@ struct CommandLine {
     bool Help = false;
     bool Version = false;
     std::int32_t Scale = 0;  // each game pixel as Scale x Scale screen pixels; 0: not given
+    std::string Record;      // where the game's demo goes when it ends; empty: nowhere
+    std::string Play;        // the demo to play back; empty: a new game
+    bool Scores = false;
 };
 
 struct ParsedCommandLine {

@@ -10,6 +10,7 @@
 #include "platform/keyboard.h"
 #include "platform/random.h"
 #include "platform/system.h"
+#include "shell/game_keeping.h"
 #include "shell/player.h"
 
 namespace {
@@ -78,7 +79,8 @@ void OpenGameScreen() {
 }
 
 void RunProgram() {
-    StartProgram();
+    StartProgram(PlaybackDemo());
     RunGame();
+    KeepGame(std::nullopt);
     EndProgram(0);
 }

@@ -1,5 +1,6 @@
 #include <string>
 
+#include "shell/game_keeping.h"
 #include "shell/player.h"
 #include "shell/program.h"
 
@@ -17,6 +18,7 @@ std::string ScoreReportText() {
 }
 
 void ShowScoreReport() {
+    KeepGame(PlayerList.First->Rec.Score / 1000);
     {
         const std::string text = ScoreReportText();
         ShowMessageBox("Game Over!", text.c_str());

@@ -2,6 +2,8 @@
 
 import time
 
+from xsession import wait_for
+
 RED = (255, 0, 0)
 WHITE = (255, 255, 255)
 FPS_TEXT = (10, 10, 80, 30)  # left, top, right, bottom around the read-out at (10, 10)
@@ -55,3 +57,19 @@ def ball_track(session, window, seconds):
         if top is not None:
             rows.append(top)
     return rows
+
+
+def box_picture(x, known=()):
+    """The Game Over! box not among `known`, once fully drawn, and its picture."""
+    new_boxes = lambda: [b for b in x.windows_named("Game Over!") if b not in known]
+    box = wait_for(new_boxes, 10, "a Game Over! box")[0]
+    # The box gets its contents drawn after it is mapped: wait for text on it, the same in two
+    # shots in a row.
+    shots = [x.screenshot(box)]
+
+    def drawn():
+        shots.append(x.screenshot(box))
+        return shots[-1].data == shots[-2].data and colour_count(shots[-1]) > 1
+
+    wait_for(drawn, 5, "the box to be drawn")
+    return box, shots[-1]

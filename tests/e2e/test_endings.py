@@ -5,7 +5,7 @@ import os
 import subprocess
 import sys
 
-from cave_picture import colour_count, has_border
+from cave_picture import box_picture, has_border
 from xsession import XSession, exit_status, fail, stop_server, wait_for
 
 CAVE, MESSAGE_BOX = sys.argv[1], sys.argv[2]
@@ -23,22 +23,6 @@ def escape_quits():
         if status != 0 or boxes:
             fail(f"Escape: status {status}, boxes shown: {boxes}")
     print("Escape: status 0, no box")
-
-
-def box_picture(x, known=()):
-    """The Game Over! box not among `known`, once fully drawn, and its picture."""
-    new_boxes = lambda: [b for b in x.windows_named("Game Over!") if b not in known]
-    box = wait_for(new_boxes, 10, "a Game Over! box")[0]
-    # The box gets its contents drawn after it is mapped: wait for text on it, the same in two
-    # shots in a row.
-    shots = [x.screenshot(box)]
-
-    def drawn():
-        shots.append(x.screenshot(box))
-        return shots[-1].data == shots[-2].data and colour_count(shots[-1]) > 1
-
-    wait_for(drawn, 5, "the box to be drawn")
-    return box, shots[-1]
 
 
 def game_over_report():

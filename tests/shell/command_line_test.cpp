@@ -26,6 +26,10 @@ TEST(CommandLineTest, GoodLinesSetWhatTheyName) {
     EXPECT_EQ(both.Error, "");
     EXPECT_TRUE(both.Options.Help && both.Options.Version);
     EXPECT_EQ(both.Options.Scale, 4);
+    const ParsedCommandLine files = Parse({"--record", "a.demo", "--scores"});
+    EXPECT_EQ(files.Options.Record, "a.demo");
+    EXPECT_TRUE(files.Options.Scores);
+    EXPECT_EQ(Parse({"--play=b.demo"}).Options.Play, "b.demo");
 }
 
 TEST(CommandLineTest, BadLinesNameTheWordAndSetNothing) {
@@ -47,6 +51,9 @@ TEST(CommandLineTest, BadLinesNameTheWordAndSetNothing) {
         {{"--scale", "--help"}, "--scale takes a whole number from 1 to 8, not '--help'"},
         {{"--version=2"}, "--version takes no value"},
         {{"--help=", "--scale", "2"}, "--help takes no value"},
+        {{"--record="}, "--record needs a file name"},
+        {{"--play"}, "--play needs a value: --play FILE"},
+        {{"--record", "a", "--play", "b"}, "--record and --play cannot go together"},
     };
     for (const Case& bad : cases) {
         const ParsedCommandLine parsed = Parse(bad.Words);

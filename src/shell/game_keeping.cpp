@@ -1,0 +1,28 @@
+#include "shell/game_keeping.h"
+
+#include <cstdio>
+
+#include "platform/key_recorder.h"
+#include "platform/user_files.h"
+#include "shell/best_scores.h"
+
+namespace {
+
+GameKeeping Keeping;
+
+}  // namespace
+
+void SetGameKeeping(GameKeeping keeping) { Keeping = std::move(keeping); }
+
+const Demo* PlaybackDemo() { return Keeping.Playback ? &*Keeping.Playback : nullptr; }
+
+void KeepGame(std::optional<std::int32_t> reportedPoints) {
+    const Demo& game = KeyRecording();
+    if (!Keeping.RecordPath.empty() && !ReplaceTextFile(Keeping.RecordPath, DemoText(game))) {
+        std::fprintf(stderr, "cave: cannot write the demo '%s'\n", Keeping.RecordPath.c_str());
+    }
+    // A demo played back is no new game.
+    if (Keeping.BestScores && reportedPoints && !Keeping.Playback) {
+        AddBestScore(UserDataFolder(), *reportedPoints, DemoText(game));
+    }
+}

@@ -1,0 +1,91 @@
+"""A game played in the real window with --record replays to the same end: cavesim's trace of
+the saved demo ends with the very report the box showed, and --play shows that box again. The
+score goes into the best scores, with the same demo, and --scores lists it."""
+
+import os
+import subprocess
+import sys
+import tempfile
+import time
+
+from cave_picture import ball_top, box_picture
+from xsession import XSession, exit_status, fail
+
+CAVE, CAVESIM, MESSAGE_BOX = sys.argv[1], sys.argv[2], sys.argv[3]
+
+
+def play_until_crash(x, window):
+    """Up held while the ball is low and let go while it is high, as a player would, until
+    the ball meets the rock and the box shows."""
+    x.focus(window)
+    deadline, held = time.monotonic() + 60, False
+    while not x.windows_named("Game Over!"):
+        if time.monotonic() > deadline:
+            fail("no Game Over! box within 60 s")
+        top = ball_top(x.screenshot(window))
+        if top is not None and (top > 120) != held:
+            held = not held
+            (x.key_down if held else x.key_up)("Up")
+    if held:
+        x.key_up("Up")
+
+
+def dismiss(x, box, game, what):
+    x.focus(box)
+    x.tap("Return")
+    status = exit_status(game, 10, what)
+    if status != 0:
+        fail(f"{what}: status {status}")
+
+
+def replayed_report(demo):
+    run = subprocess.run([CAVESIM, "--demo", demo, "--trace", "-"], capture_output=True,
+                         text=True, timeout=60)
+    lines = run.stdout.splitlines()
+    if run.returncode != 0 or not lines or not lines[-1].startswith("E report "):
+        fail(f"cavesim --demo: status {run.returncode}, last line {lines[-1:]}, {run.stderr}")
+    print(f"cavesim --demo: {lines[1]} ... {lines[-2]}\n                {lines[-1]}")
+    return lines[-1][len("E report "):].replace("\\n", "\n")
+
+
+def same_picture(a, b):
+    return (a.width, a.height, a.data) == (b.width, b.height, b.data)
+
+
+def main():
+    with tempfile.TemporaryDirectory() as home, XSession() as x:
+        x.env["XDG_DATA_HOME"] = home
+        demo = os.path.join(home, "played.demo")
+        game = x.start([CAVE, "--record", demo])
+        play_until_crash(x, x.window_of(game))
+        box, shown = box_picture(x)
+        # Boxes are waited for one at a time: a box's X id may come back for the next one.
+        dismiss(x, box, game, "the recorded game")
+        with open(demo) as recorded:
+            text = recorded.read()
+        print("recorded: " + " | ".join(text.splitlines()[:4]) + " ...")
+
+        report = replayed_report(demo)
+        reference = x.start([MESSAGE_BOX, "Game Over!", report])
+        reference_box, expected = box_picture(x)
+        dismiss(x, reference_box, reference, "the reference box")
+        if not same_picture(shown, expected):
+            fail("the recorded game's box does not show cavesim's report " + repr(report))
+
+        player = x.start([CAVE, "--play", demo])
+        x.focus(x.window_of(player))
+        replay_box, replayed = box_picture(x)
+        dismiss(x, replay_box, player, "the played-back game")
+        if not same_picture(replayed, expected):
+            fail("--play ends with another box than the game it plays back")
+
+        scores = x.run([CAVE, "--scores"])
+        points = report.split(": ")[1].split()[0]
+        entry = scores.stdout.splitlines()[1].split() if scores.returncode == 0 else []
+        if len(entry) != 4 or entry[:2] != ["1", points] or open(entry[3]).read() != text:
+            fail(f"--scores: status {scores.returncode}, {scores.stdout!r}{scores.stderr!r}")
+        print("--scores:\n" + scores.stdout.rstrip())
+    print(f"demo: the box, cavesim and --play agree on {report!r}")
+
+
+main()
