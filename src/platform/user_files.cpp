@@ -27,7 +27,7 @@ FileRead ReadTextFile(const std::string& path, std::string& text) {
 
 bool ReplaceTextFile(const std::string& path, const std::string& text) {
     const std::string part = path + ".part";
-    if (files::WriteFlushed(part, text) && files::ReplaceFile(part, path)) return true;
+    if (files::WriteFlushed(part, text) && files::RenameReplacing(part, path)) return true;
     files::RemoveFile(part);
     return false;
 }

@@ -2,14 +2,18 @@
 """cave.exe played under wine on a private Xvfb, one scenario per run.
 
 Usage: cave_under_wine.py SCENARIO --exe cave.exe --probe window_probe.exe --prefix DIR --out DIR
-Scenarios: prefix (makes the shared wine prefix), window, picture, escape, game_over, course.
+                          --cavesim cavesim
+Scenarios: prefix (makes the shared wine prefix), window, picture, escape, game_over, course,
+demo.
 The game's wine log and the screenshot go to the --out directory.
 """
 
 import argparse
 import os
 import re
+import subprocess
 import sys
+import time
 
 from wine_session import WineSession, fail
 
@@ -110,6 +114,42 @@ def scenario_course(session, args):
           f"focus it tops out at row {after_top[0]} and falls to {max(after_top)}")
 
 
+def scenario_demo(session, args):
+    """Recorded under wine, replayed by the native cavesim: the demo format is the same on
+    every system. Then played back by cave.exe itself."""
+    demo = os.path.join(os.path.abspath(args.out), "wine.demo")
+    if os.path.exists(demo):
+        os.remove(demo)
+    game = session.start_wine(args.exe, "--record", "Z:" + demo)
+    session.game_window()
+    for _ in range(3):
+        session.key_down("Up")
+        time.sleep(0.2)
+        session.key_up("Up")
+        time.sleep(0.3)
+    box = session.probe(args.probe, "box", 60)
+    session.run(["xdotool", "key", "Return"])
+    expect(exit_status(game, 20, "dismissing the box") == 0, "status after the recorded game")
+    with open(demo) as recorded:
+        lines = recorded.read().splitlines()
+    expect(len(lines) > 3, f"the demo holds no key changes: {lines}")
+
+    replay = subprocess.run([args.cavesim, "--demo", demo, "--trace", "-"], capture_output=True,
+                            text=True, timeout=60)
+    end = replay.stdout.splitlines()[-1:]
+    expect(replay.returncode == 0 and end == ["E report " + box["text"]],
+           f"cavesim --demo ends {end} (status {replay.returncode}), the box said "
+           f"{box['text']!r}")
+
+    player = session.start_wine(args.exe, "--play", "Z:" + demo)
+    replayed = session.probe(args.probe, "box", 60)
+    session.run(["xdotool", "key", "Return"])
+    expect(exit_status(player, 20, "dismissing the box") == 0, "status after --play")
+    expect(replayed["text"] == box["text"], f"--play showed {replayed['text']!r}")
+    print(f"demo: {lines[0]}, {len(lines) - 2} key changes; the box under wine, cavesim and "
+          f"--play all say {box['text']!r}")
+
+
 SCENARIOS = {
     "prefix": scenario_prefix,
     "window": scenario_window,
@@ -117,13 +157,14 @@ SCENARIOS = {
     "escape": scenario_escape,
     "game_over": scenario_game_over,
     "course": scenario_course,
+    "demo": scenario_demo,
 }
 
 
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("scenario", choices=SCENARIOS)
-    for option in ("--exe", "--probe", "--prefix", "--out"):
+    for option in ("--exe", "--probe", "--prefix", "--out", "--cavesim"):
         parser.add_argument(option, required=True)
     args = parser.parse_args()
     os.makedirs(args.prefix, exist_ok=True)

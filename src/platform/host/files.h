@@ -20,8 +20,9 @@ enum class ReadResult { Read, Missing, Failed };
 ReadResult ReadWholeFile(const std::string& path, std::string& text);
 // Creates or truncates the file, writes the text and flushes it to the disk before closing.
 bool WriteFlushed(const std::string& path, const std::string& text);
-// Moves `from` to `to` in one step; an existing `to` is replaced.
-bool ReplaceFile(const std::string& from, const std::string& to);
+// Moves `from` to `to` in one step; an existing `to` is replaced. (Not "ReplaceFile": windows.h
+// takes that name for a macro.)
+bool RenameReplacing(const std::string& from, const std::string& to);
 // Moves `from` to `to` only when `to` does not exist.
 bool MoveFileNoReplace(const std::string& from, const std::string& to);
 bool RemoveFile(const std::string& path);

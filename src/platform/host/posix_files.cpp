@@ -62,7 +62,7 @@ bool WriteFlushed(const std::string& path, const std::string& text) {
     return ::close(fd) == 0 && flushed;
 }
 
-bool ReplaceFile(const std::string& from, const std::string& to) {
+bool RenameReplacing(const std::string& from, const std::string& to) {
     return std::rename(from.c_str(), to.c_str()) == 0;
 }
 

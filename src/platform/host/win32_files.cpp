@@ -62,7 +62,7 @@ bool WriteFlushed(const std::string& path, const std::string& text) {
     return CloseHandle(file) && written;
 }
 
-bool ReplaceFile(const std::string& from, const std::string& to) {
+bool RenameReplacing(const std::string& from, const std::string& to) {
     return MoveFileExA(from.c_str(), to.c_str(),
                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
 }
