@@ -32,4 +32,7 @@ expect(["--fullscreen"], 2, None, "cave: unknown option '--fullscreen'\nTry 'cav
 expect(["anything"], 2, None, "unexpected argument 'anything'")
 expect(["--scale", "9"], 2, None, "--scale takes a whole number from 1 to 8, not '9'")
 expect(["--version", "--scale"], 2, None, "--scale needs a value")
-print(f"command line: version {VERSION}, help, and four bad lines refused with status 2")
+expect(["--play", "/no/such.demo"], 2, None, "cave: --play: cannot read '/no/such.demo'")
+expect(["--play", CAVE], 2, None, "line 1: not a demo header")
+expect(["--record", "a.demo", "--play", "b.demo"], 2, None, "cannot go together")
+print(f"command line: version {VERSION}, help, and seven bad lines refused with status 2")

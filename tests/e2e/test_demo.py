@@ -85,7 +85,18 @@ def main():
         if len(entry) != 4 or entry[:2] != ["1", points] or open(entry[3]).read() != text:
             fail(f"--scores: status {scores.returncode}, {scores.stdout!r}{scores.stderr!r}")
         print("--scores:\n" + scores.stdout.rstrip())
-    print(f"demo: the box, cavesim and --play agree on {report!r}")
+        quit_demo = os.path.join(home, "quit.demo")
+        game = x.start([CAVE, "--record", quit_demo])
+        x.focus(x.window_of(game))
+        x.tap("Up")
+        x.tap("Escape")
+        if exit_status(game, 10, "Escape") != 0 or not os.path.exists(quit_demo):
+            fail("a game ended with Escape leaves no demo")
+        run = subprocess.run([CAVESIM, "--demo", quit_demo, "--trace", "-"], capture_output=True,
+                             text=True, timeout=60)
+        if run.stdout.splitlines()[-1:] != ["E quit"]:
+            fail(f"the demo of a game ended with Escape ends {run.stdout.splitlines()[-1:]}")
+    print(f"demo: the box, cavesim and --play agree on {report!r}; Escape too is recorded")
 
 
 main()
