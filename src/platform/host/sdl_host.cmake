@@ -1,8 +1,9 @@
 # The Linux desktop: the SDL2 host, the `cave` program on it, and the pacing probe.
 if(NOT WIN32)
-  # Found GLOBAL and named in the cache: the end-to-end tests build against it too.
-  find_package(SDL2 QUIET CONFIG GLOBAL)
+  # Made global and named in the cache: the end-to-end tests build against it too.
+  find_package(SDL2 QUIET CONFIG)
   if(TARGET SDL2::SDL2)
+    set_target_properties(SDL2::SDL2 PROPERTIES IMPORTED_GLOBAL TRUE)
     set(CAVE_SDL2 SDL2::SDL2 CACHE INTERNAL "SDL2 link target")
   else()
     find_package(PkgConfig REQUIRED)
