@@ -1,11 +1,36 @@
 """The window: borderless 320x240, centred on the desktop, empty title, on two screen sizes; the
-second is the second screen of a display, named in DISPLAY, beside a smaller first screen."""
+second is the second screen of a display, named in DISPLAY, beside a smaller first screen. The
+game's icon, and the class by which docks match the window to the desktop entry."""
 
+import os
+import re
 import sys
 
 from xsession import XSession, exit_status, fail
 
 CAVE = sys.argv[1]
+DESKTOP_ENTRY = os.path.join(os.path.dirname(__file__), "..", "..", "packaging", "cave.desktop")
+
+
+def check_identity(x, window):
+    """_NET_WM_ICON: width, height, then 0xAARRGGBB rows; a red ball amid see-through corners."""
+    shown = x.run(["xprop", "-id", window, "-notype", "-f", "_NET_WM_ICON", "32x", " = $0+",
+                   "_NET_WM_ICON"]).stdout
+    words = [int(word, 16) for word in shown.partition("=")[2].split(",") if word.strip()]
+    if len(words) < 2 or len(words) != 2 + words[0] * words[1]:
+        fail(f"no window icon: {shown[:80]!r}")
+    size, pixels = words[0], words[2:]
+    centre = pixels[size // 2 * size + size // 2]
+    if centre >> 24 != 255 or (centre >> 16) & 255 < 150 or centre & 0xFFFF > 0x4040:
+        fail(f"the icon's centre is {centre:#010x}, not the opaque red ball")
+    if pixels[0] >> 24 != 0:
+        fail(f"the icon's corner is {pixels[0]:#010x}, not see-through")
+    wm_class = re.findall(r'"([^"]*)"', x.property(window, "WM_CLASS"))
+    entry = re.search(r"^StartupWMClass=(.*)$", open(DESKTOP_ENTRY).read(), re.M)
+    named = entry.group(1) if entry else None
+    if wm_class[-1:] != [named]:
+        fail(f"window class {wm_class} does not match the desktop entry's StartupWMClass {named}")
+    return f"{size}x{size} icon, class {wm_class[-1]}"
 
 
 def session(desktop, screen):
@@ -38,7 +63,9 @@ for desktop, corner, screen in [((1024, 768), (352, 264), 0), ((1366, 768), (523
         first_screen = x.run(["xwininfo", "-display", f"{x.display}.0", "-root", "-children"])
         if screen != 0 and "0 children" not in first_screen.stdout:
             fail(f"on screen {screen}: the first screen shows a window too")
+        identity = check_identity(x, window)
         x.focus(window)
         x.tap("Escape")
         exit_status(cave, 10, "Escape")
-    print(f"window on {desktop}, screen {screen}: {expected}, undecorated, empty title")
+    print(f"window on {desktop}, screen {screen}: {expected}, undecorated, empty title, "
+          f"{identity}")

@@ -20,6 +20,9 @@ if(NOT WIN32)
                                    ${CMAKE_CURRENT_LIST_DIR}/linux_clock.cpp)
   target_include_directories(cave_host_sdl PUBLIC ${CAVE_SOURCE_ROOT})
   target_link_libraries(cave_host_sdl PUBLIC ${CAVE_SDL2} X11::X11)
+  # The window's icon, drawn by tools/icon.
+  target_include_directories(cave_host_sdl PRIVATE ${CAVE_ICON_DIR})
+  add_dependencies(cave_host_sdl cave_icons)
 
   add_executable(cave ${CAVE_SOURCE_ROOT}/shell/main.cpp)
   target_link_libraries(cave PRIVATE cave_game cave_host_sdl)

@@ -10,6 +10,7 @@
 #include "platform/host/host.h"
 #include "platform/host/sdl_present.h"
 #include "platform/host/sdl_x11.h"
+#include "window_icon.h"
 
 namespace host {
 namespace {
@@ -193,12 +194,23 @@ Size DesktopSize() {
 // SDL places and sizes a window by its client area; a window manager's frame lies outside it.
 Rect FrameInsets(std::uint32_t /*style*/) { return {}; }
 
+// Docks and window lists show it; the title stays empty.
+void ShowGameIcon(SDL_Window* window) {
+    SDL_Surface* icon = SDL_CreateRGBSurfaceWithFormatFrom(
+        const_cast<std::uint32_t*>(kWindowIcon), kWindowIconSize, kWindowIconSize, 32,
+        kWindowIconSize * 4, SDL_PIXELFORMAT_ARGB8888);
+    if (!icon) return;
+    SDL_SetWindowIcon(window, icon);
+    SDL_FreeSurface(icon);
+}
+
 WindowId CreateHostWindow(const WindowRequest& request) {
     Uint32 flags = (request.Style & kStyleVisible) ? SDL_WINDOW_SHOWN : SDL_WINDOW_HIDDEN;
     if ((request.Style & kStyleCaption) != kStyleCaption) flags |= SDL_WINDOW_BORDERLESS;
     SDL_Window* window =
         SDL_CreateWindow(request.Title, request.X, request.Y, request.Width, request.Height, flags);
     if (!window) return 0;
+    ShowGameIcon(window);
     State.WindowId = SDL_GetWindowID(window);
     return State.WindowId;
 }

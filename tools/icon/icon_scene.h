@@ -1,0 +1,17 @@
+// The game's icon: the red shaded ball in a textured passage, painted by the game's own cave
+// and ball routines on the headless host.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+// Square picture, 0xAARRGGBB, rows packed.
+struct IconPicture {
+    std::int32_t Size = 0;
+    std::vector<std::uint32_t> Pixels;
+};
+
+// The scene at full size, with rounded, see-through corners.
+IconPicture PaintIconScene();
+// Each pixel the average of the square of pixels it covers (colours weighted by their alpha).
+IconPicture ShrinkIcon(const IconPicture& from, std::int32_t size);
