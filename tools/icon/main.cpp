@@ -1,6 +1,7 @@
-// cave_icon OUTDIR: draws the game's icon into OUTDIR: cave-N.png for each size, cave.ico and
-// window_icon.h.
+// cave_icon OUTDIR SIZE...: draws the game's icon into OUTDIR: cave-SIZE.png for each size
+// (2 to 256), cave.ico with all of them, and window_icon.h from the 64-pixel one.
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -9,18 +10,18 @@
 
 namespace {
 
-constexpr int kSizes[] = {16, 32, 48, 64, 128, 256};
 constexpr int kWindowIconSize = 64;
 
-bool WriteAll(const std::string& dir) {
+bool WriteAll(const std::string& dir, const std::vector<int>& sizes) {
     const IconPicture scene = PaintIconScene();
     std::vector<IconPicture> icons;
     bool written = true;
-    for (const int size : kSizes) {
+    for (const int size : sizes) {
         icons.push_back(size == scene.Size ? scene : ShrinkIcon(scene, size));
         written &= WritePng(dir + "/cave-" + std::to_string(size) + ".png", icons.back());
-        if (size == kWindowIconSize)
+        if (size == kWindowIconSize) {
             written &= WriteIconHeader(dir + "/window_icon.h", icons.back());
+        }
     }
     return written && WriteIco(dir + "/cave.ico", icons);
 }
@@ -28,11 +29,15 @@ bool WriteAll(const std::string& dir) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::fputs("usage: cave_icon OUTDIR\n", stderr);
+    std::vector<int> sizes;
+    for (int i = 2; i < argc; ++i) sizes.push_back(std::atoi(argv[i]));
+    bool good = argc > 2;
+    for (const int size : sizes) good &= size >= 2 && size <= 256;
+    if (!good) {
+        std::fputs("usage: cave_icon OUTDIR SIZE... (sizes 2 to 256)\n", stderr);
         return 2;
     }
-    if (!WriteAll(argv[1])) {
+    if (!WriteAll(argv[1], sizes)) {
         std::fprintf(stderr, "cave_icon: could not write the icons into %s\n", argv[1]);
         return 1;
     }

@@ -28,8 +28,6 @@ if(NOT WIN32)
   target_link_libraries(cave PRIVATE cave_game cave_host_sdl)
   # At the top of the build tree, where scripts and tests look for it.
   set_target_properties(cave PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR})
-  install(TARGETS cave RUNTIME DESTINATION bin)
-  install(FILES ${PROJECT_SOURCE_DIR}/packaging/cave.desktop DESTINATION share/applications)
 
   # Measures present cost, frame periods and CPU use of the pacing on this host.
   add_executable(cave_pacing ${PROJECT_SOURCE_DIR}/tools/pacing/pacing_probe.cpp)
