@@ -10,6 +10,7 @@ if(WIN32)
   add_executable(cave ${CAVE_SOURCE_ROOT}/shell/main.cpp)
   target_link_libraries(cave PRIVATE cave_game cave_host_win32)
   target_link_options(cave PRIVATE -static -mwindows)
+  include(${PROJECT_SOURCE_DIR}/packaging/windows/resources.cmake)
 
   # A console program: it prints its measurements.
   add_executable(cave_pacing ${PROJECT_SOURCE_DIR}/tools/pacing/pacing_probe.cpp)
