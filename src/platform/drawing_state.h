@@ -2,6 +2,7 @@
 // text). Nothing outside the drawing library includes this.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "platform/draw_target.h"

@@ -1,5 +1,5 @@
 # The Linux desktop: the SDL2 host, the `cave` program on it, and the pacing probe.
-if(NOT WIN32)
+if(NOT WIN32 AND NOT EMSCRIPTEN)
   # Made global and named in the cache: the end-to-end tests build against it too.
   find_package(SDL2 QUIET CONFIG)
   if(TARGET SDL2::SDL2)

@@ -1,0 +1,24 @@
+# The browser: the web host, the game on it as cave.js + cave.wasm, and the page around them.
+# build/web then holds everything a static web server needs.
+if(EMSCRIPTEN)
+  add_library(cave_host_web OBJECT ${CMAKE_CURRENT_LIST_DIR}/web_host.cpp)
+  target_include_directories(cave_host_web PUBLIC ${CAVE_SOURCE_ROOT})
+
+  add_executable(cave ${CAVE_SOURCE_ROOT}/shell/main.cpp)
+  target_link_libraries(cave PRIVATE cave_game cave_host_web)
+  # ASYNCIFY lets the game's own loop, its frame wait and its message boxes give the browser
+  # its turn and carry on where they were.
+  target_link_options(cave PRIVATE -sASYNCIFY -sENVIRONMENT=web)
+  set_target_properties(cave PROPERTIES SUFFIX .js RUNTIME_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR})
+
+  # The page is copied beside the program, so the folder is complete after every build.
+  set(page_files index.html cave.css page.js)
+  foreach(file ${page_files})
+    add_custom_command(
+      OUTPUT ${PROJECT_BINARY_DIR}/${file}
+      COMMAND ${CMAKE_COMMAND} -E copy ${PROJECT_SOURCE_DIR}/web/${file} ${PROJECT_BINARY_DIR}/${file}
+      DEPENDS ${PROJECT_SOURCE_DIR}/web/${file})
+    list(APPEND page_outputs ${PROJECT_BINARY_DIR}/${file})
+  endforeach()
+  add_custom_target(cave_page ALL DEPENDS ${page_outputs})
+endif()

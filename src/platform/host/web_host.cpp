@@ -1,0 +1,356 @@
+// The browser host: the page's <canvas id="game"> is the window, DOM key events are the
+// keyboard, the page's dialog is the message box, and every wait hands the main thread back to
+// the browser (ASYNCIFY). The only file of the game that includes emscripten headers.
+#include <emscripten.h>
+#include <emscripten/html5.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <utility>
+#include <vector>
+
+#include "platform/host/host.h"
+
+namespace host {
+namespace {
+
+constexpr const char* kCanvas = "#game";
+constexpr WindowId kWindow = 1;
+// performance.now() in 100 ns ticks: the same rate as the other hosts. Browsers coarsen the
+// clock to 5-100 us, well below the frame period.
+constexpr double kTicksPerMillisecond = 10'000.0;
+
+// Every bit of host state lives here.
+struct WebHost {
+    bool DisplayUp = false;
+    bool KeyboardOpen = false;
+    WindowId Window = 0;
+    Rect Outer;
+    std::int32_t Width = 0;  // of the attached display; 0 when none
+    std::int32_t Height = 0;
+    std::vector<std::uint32_t> Rgba;  // the picture in canvas byte order
+    std::uint8_t Keys[256] = {};
+    double TickOffset = 0;  // wall clock minus the monotonic clock when the page started, in ms
+};
+
+WebHost State;
+
+// KeyboardEvent.code to set-1 make codes, E0-prefixed keys as 128 + code: the 104 keys of a
+// standard layout. `code` names the physical key, whatever the layout prints on it.
+constexpr std::pair<const char*, std::uint8_t> kKeyTable[] = {
+    {"Escape", 0x01},
+    {"Digit1", 0x02},
+    {"Digit2", 0x03},
+    {"Digit3", 0x04},
+    {"Digit4", 0x05},
+    {"Digit5", 0x06},
+    {"Digit6", 0x07},
+    {"Digit7", 0x08},
+    {"Digit8", 0x09},
+    {"Digit9", 0x0A},
+    {"Digit0", 0x0B},
+    {"Minus", 0x0C},
+    {"Equal", 0x0D},
+    {"Backspace", 0x0E},
+    {"Tab", 0x0F},
+    {"KeyQ", 0x10},
+    {"KeyW", 0x11},
+    {"KeyE", 0x12},
+    {"KeyR", 0x13},
+    {"KeyT", 0x14},
+    {"KeyY", 0x15},
+    {"KeyU", 0x16},
+    {"KeyI", 0x17},
+    {"KeyO", 0x18},
+    {"KeyP", 0x19},
+    {"BracketLeft", 0x1A},
+    {"BracketRight", 0x1B},
+    {"Enter", 0x1C},
+    {"ControlLeft", 0x1D},
+    {"KeyA", 0x1E},
+    {"KeyS", 0x1F},
+    {"KeyD", 0x20},
+    {"KeyF", 0x21},
+    {"KeyG", 0x22},
+    {"KeyH", 0x23},
+    {"KeyJ", 0x24},
+    {"KeyK", 0x25},
+    {"KeyL", 0x26},
+    {"Semicolon", 0x27},
+    {"Quote", 0x28},
+    {"Backquote", 0x29},
+    {"ShiftLeft", 0x2A},
+    {"Backslash", 0x2B},
+    {"KeyZ", 0x2C},
+    {"KeyX", 0x2D},
+    {"KeyC", 0x2E},
+    {"KeyV", 0x2F},
+    {"KeyB", 0x30},
+    {"KeyN", 0x31},
+    {"KeyM", 0x32},
+    {"Comma", 0x33},
+    {"Period", 0x34},
+    {"Slash", 0x35},
+    {"ShiftRight", 0x36},
+    {"NumpadMultiply", 0x37},
+    {"AltLeft", 0x38},
+    {"Space", 0x39},
+    {"CapsLock", 0x3A},
+    {"F1", 0x3B},
+    {"F2", 0x3C},
+    {"F3", 0x3D},
+    {"F4", 0x3E},
+    {"F5", 0x3F},
+    {"F6", 0x40},
+    {"F7", 0x41},
+    {"F8", 0x42},
+    {"F9", 0x43},
+    {"F10", 0x44},
+    {"NumLock", 0x45},
+    {"ScrollLock", 0x46},
+    {"Numpad7", 0x47},
+    {"Numpad8", 0x48},
+    {"Numpad9", 0x49},
+    {"NumpadSubtract", 0x4A},
+    {"Numpad4", 0x4B},
+    {"Numpad5", 0x4C},
+    {"Numpad6", 0x4D},
+    {"NumpadAdd", 0x4E},
+    {"Numpad1", 0x4F},
+    {"Numpad2", 0x50},
+    {"Numpad3", 0x51},
+    {"Numpad0", 0x52},
+    {"NumpadDecimal", 0x53},
+    {"IntlBackslash", 0x56},
+    {"F11", 0x57},
+    {"F12", 0x58},
+    {"NumpadEnter", 0x9C},
+    {"ControlRight", 0x9D},
+    {"NumpadDivide", 0xB5},
+    {"PrintScreen", 0xB7},
+    {"AltRight", 0xB8},
+    {"Pause", 0xC5},
+    {"Home", 0xC7},
+    {"ArrowUp", 0xC8},
+    {"PageUp", 0xC9},
+    {"ArrowLeft", 0xCB},
+    {"ArrowRight", 0xCD},
+    {"End", 0xCF},
+    {"ArrowDown", 0xD0},
+    {"PageDown", 0xD1},
+    {"Insert", 0xD2},
+    {"Delete", 0xD3},
+    {"MetaLeft", 0xDB},
+    {"MetaRight", 0xDC},
+    {"ContextMenu", 0xDD},
+};
+
+// Keys whose default action scrolls the page; the game keeps them while it has the focus. All
+// others keep their browser meaning (reload, tab to the next control, ...).
+constexpr std::uint8_t kScrollKeys[] = {0x39, 0xC7, 0xC8, 0xC9, 0xCB, 0xCD, 0xCF, 0xD0, 0xD1};
+
+// 0 for a key the table does not know.
+std::uint8_t ScanCode(const char* code) {
+    for (const auto& [name, scan] : kKeyTable) {
+        if (std::strcmp(name, code) == 0) return scan;
+    }
+    return 0;
+}
+
+bool Scrolls(std::uint8_t scan) {
+    for (const std::uint8_t key : kScrollKeys) {
+        if (key == scan) return true;
+    }
+    return false;
+}
+
+EM_BOOL OnKey(int eventType, const EmscriptenKeyboardEvent* event, void* /*userData*/) {
+    const std::uint8_t scan = ScanCode(event->code);
+    if (scan == 0) return EM_FALSE;
+    State.Keys[scan] = eventType == EMSCRIPTEN_EVENT_KEYDOWN ? 0x80 : 0;
+    return Scrolls(scan) ? EM_TRUE : EM_FALSE;
+}
+
+// Key-ups that happen elsewhere never reach the game: a key held while the focus leaves would
+// stay down for ever.
+void ReleaseAllKeys() { std::memset(State.Keys, 0, sizeof State.Keys); }
+
+EM_BOOL OnBlur(int /*eventType*/, const EmscriptenFocusEvent* /*event*/, void* /*userData*/) {
+    ReleaseAllKeys();
+    return EM_FALSE;
+}
+
+EM_BOOL OnVisibility(int /*eventType*/, const EmscriptenVisibilityChangeEvent* event,
+                     void* /*userData*/) {
+    if (event->hidden) ReleaseAllKeys();
+    return EM_FALSE;
+}
+
+// clang-format off
+EM_JS(int, PageHasCanvas, (), {
+    return document.querySelector('#game') instanceof HTMLCanvasElement ? 1 : 0;
+});
+
+EM_JS(int, ViewportWidth, (), { return window.innerWidth | 0; });
+EM_JS(int, ViewportHeight, (), { return window.innerHeight | 0; });
+
+EM_JS(void, SizeCanvas, (int width, int height), {
+    const canvas = document.querySelector('#game');
+    canvas.width = width;
+    canvas.height = height;
+});
+
+// Pictures of another size than the destination go through a scratch canvas, which scales.
+EM_JS(void, PutPicture, (const void* rgba, int width, int height, int left, int top, int right,
+                         int bottom), {
+    const canvas = document.querySelector('#game');
+    const context = canvas.getContext('2d');
+    const bytes = new Uint8ClampedArray(HEAPU8.buffer, rgba, width * height * 4);
+    const image = new ImageData(bytes, width, height);
+    if (right - left === width && bottom - top === height) {
+        context.putImageData(image, left, top);
+        return;
+    }
+    const scratch = document.createElement('canvas');
+    scratch.width = width;
+    scratch.height = height;
+    scratch.getContext('2d').putImageData(image, 0, 0);
+    context.imageSmoothingEnabled = false;
+    context.drawImage(scratch, left, top, right - left, bottom - top);
+});
+
+// The page's modal dialog; the game waits here until the player dismisses it.
+EM_ASYNC_JS(int, AwaitPageDialog, (const char* title, const char* text), {
+    if (typeof Module.showMessage !== 'function') return 0;
+    await Module.showMessage(UTF8ToString(title), UTF8ToString(text));
+    return 1;
+});
+
+EM_JS(double, WallClock, (), { return Date.now(); });
+// clang-format on
+
+// The canvas byte order is R, G, B, A; the game's pixels are 0x00RRGGBB words.
+std::uint32_t CanvasPixel(std::uint32_t pixel) {
+    return 0xFF000000u | ((pixel & 0xFFu) << 16) | (pixel & 0xFF00u) | ((pixel >> 16) & 0xFFu);
+}
+
+double MonotonicMilliseconds() { return emscripten_get_now(); }
+
+}  // namespace
+
+bool InitDisplay() {
+    if (PageHasCanvas() == 0) return false;
+    State.DisplayUp = true;
+    return true;
+}
+
+void ShutdownDisplay() {
+    DetachDisplay();
+    State.DisplayUp = false;
+}
+
+// The page's viewport stands in for the desktop: the game centres its window on it.
+Size DesktopSize() { return {ViewportWidth(), ViewportHeight()}; }
+
+// The canvas has no frame.
+Rect FrameInsets(std::uint32_t /*style*/) { return {}; }
+
+// The page holds one canvas; it is the game's only window.
+WindowId CreateHostWindow(const WindowRequest& request) {
+    if (!State.DisplayUp || State.Window != 0) return 0;
+    State.Window = kWindow;
+    State.Outer = {request.X, request.Y, request.X + request.Width, request.Y + request.Height};
+    return State.Window;
+}
+
+void DestroyHostWindow(WindowId window) {
+    if (window == State.Window) State.Window = 0;
+}
+
+// The page is the game's window for as long as it exists; where the keyboard focus is decides
+// only which keys the game sees.
+WindowId ActiveWindow() { return State.Window; }
+
+Rect WindowRect(WindowId window) { return window == State.Window ? State.Outer : Rect{}; }
+
+bool AttachDisplay(WindowId window, std::int32_t width, std::int32_t height) {
+    if (window == 0 || window != State.Window || width <= 0 || height <= 0) return false;
+    State.Rgba.assign(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), 0);
+    State.Width = width;
+    State.Height = height;
+    SizeCanvas(width, height);
+    return true;
+}
+
+void DetachDisplay() {
+    State.Rgba = {};
+    State.Width = 0;
+    State.Height = 0;
+}
+
+void Present(const std::uint32_t* pixels, std::int32_t width, std::int32_t height, Rect dest) {
+    if (width != State.Width || height != State.Height) return;
+    for (std::size_t i = 0; i < State.Rgba.size(); ++i) State.Rgba[i] = CanvasPixel(pixels[i]);
+    PutPicture(State.Rgba.data(), width, height, dest.Left, dest.Top, dest.Right, dest.Bottom);
+}
+
+bool OpenKeyboard() {
+    if (!State.DisplayUp) return false;
+    ReleaseAllKeys();
+    emscripten_set_keydown_callback(kCanvas, nullptr, EM_TRUE, OnKey);
+    emscripten_set_keyup_callback(kCanvas, nullptr, EM_TRUE, OnKey);
+    emscripten_set_blur_callback(kCanvas, nullptr, EM_TRUE, OnBlur);
+    emscripten_set_blur_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, EM_TRUE, OnBlur);
+    emscripten_set_visibilitychange_callback(nullptr, EM_TRUE, OnVisibility);
+    State.KeyboardOpen = true;
+    return true;
+}
+
+void CloseKeyboard() {
+    if (!State.KeyboardOpen) return;
+    emscripten_html5_remove_all_event_listeners();
+    ReleaseAllKeys();
+    State.KeyboardOpen = false;
+}
+
+bool ReadKeys(std::uint8_t keys[256]) {
+    if (!State.KeyboardOpen) return false;
+    std::memcpy(keys, State.Keys, sizeof State.Keys);
+    return true;
+}
+
+void ShowMessage(const char* title, const char* text) {
+    if (AwaitPageDialog(title, text) == 0) {
+        // An error must never pass silently, even where no box can be shown.
+        std::fprintf(stderr, "%s: %s\n", title, text);
+    }
+}
+
+// The wall clock makes each game differ; the monotonic clock keeps the count steady when the
+// wall clock is set.
+std::uint32_t TickCount() {
+    if (State.TickOffset == 0) State.TickOffset = WallClock() - MonotonicMilliseconds();
+    const double now = State.TickOffset + MonotonicMilliseconds();
+    return static_cast<std::uint32_t>(static_cast<std::uint64_t>(now));
+}
+
+std::int64_t CounterFrequency() { return static_cast<std::int64_t>(kTicksPerMillisecond * 1000); }
+
+bool ReadCounter(std::int64_t& ticks) {
+    ticks = static_cast<std::int64_t>(MonotonicMilliseconds() * kTicksPerMillisecond);
+    return true;
+}
+
+// Returns to the browser's event loop for the time; the game resumes here afterwards.
+void SleepMilliseconds(std::uint32_t milliseconds) { emscripten_sleep(milliseconds); }
+
+std::uint32_t* AllocatePixels(std::size_t count) {
+    return static_cast<std::uint32_t*>(std::calloc(count, sizeof(std::uint32_t)));
+}
+
+void FreePixels(std::uint32_t* pixels) { std::free(pixels); }
+
+[[noreturn]] void EndProcess(int status) { emscripten_force_exit(status); }
+
+}  // namespace host

@@ -1,0 +1,278 @@
+// The game's page in Debian's chromium, served by a plain static server on 127.0.0.1: what the
+// player sees, and what the keys, the message box and "Play again" do.
+//   CAVE_WEB_DIR=build/web node --test tests/web/page.test.mjs
+import assert from 'node:assert/strict';
+import { spawn } from 'node:child_process';
+import { after, before, test } from 'node:test';
+import { chromium } from 'playwright-core';
+
+const RED = [255, 0, 0];
+const WHITE = [255, 255, 255];
+const FPS_TEXT = [10, 10, 80, 30]; // left, top, right, bottom around the read-out at (10, 10)
+const SCORE_TEXT = [270, 190, 310, 210];
+const BALL_COLUMNS = [158, 170]; // the flying ball's image covers columns 160..167
+
+let server;
+let url;
+let browser;
+
+// python3's http.server: the plainest static server there is, with no special headers.
+function startServer(folder) {
+  return new Promise((resolve, reject) => {
+    const child = spawn(
+      'python3',
+      ['-u', '-m', 'http.server', '--bind', '127.0.0.1', '--directory', folder, '0'],
+      { stdio: ['ignore', 'pipe', 'ignore'] },
+    );
+    child.on('error', reject);
+    child.stdout.on('data', (chunk) => {
+      const port = /port (\d+)/.exec(chunk.toString());
+      if (port) resolve({ child, url: `http://127.0.0.1:${port[1]}/` });
+    });
+  });
+}
+
+before(async () => {
+  const folder = process.env.CAVE_WEB_DIR;
+  assert.ok(folder, 'CAVE_WEB_DIR names the built page folder');
+  ({ child: server, url } = await startServer(folder));
+  browser = await chromium.launch({
+    executablePath: process.env.CAVE_CHROMIUM || '/usr/bin/chromium',
+    // Without the network flags chromium keeps calling hosts this machine cannot reach.
+    args: [
+      '--no-sandbox',
+      '--disable-gpu',
+      '--disable-quic',
+      '--no-first-run',
+      '--disable-background-networking',
+      '--disable-component-update',
+      '--disable-sync',
+    ],
+  });
+});
+
+after(async () => {
+  await browser?.close();
+  server?.kill();
+});
+
+// A fresh page on the game, with every console error and uncaught exception collected.
+async function openGame() {
+  const page = await browser.newPage({ viewport: { width: 1000, height: 700 } });
+  page.errors = [];
+  page.on('console', (message) => {
+    if (message.type() === 'error') page.errors.push(message.text());
+  });
+  page.on('pageerror', (error) => page.errors.push(error.message));
+  await page.addInitScript(installReader);
+  await page.goto(url);
+  return page;
+}
+
+// The game's 320x240 picture as the screenshot of the canvas shows it, scaled back down: the
+// page scales by whole multiples with sharp pixels, so every k-th pixel is one of the game's.
+// The browser decodes the PNG; its pixels come back as one base64 string (RGB rows).
+async function screenshot(page) {
+  const png = await page.locator('#game').screenshot();
+  return page.evaluate(async (data) => {
+    const image = new Image();
+    image.src = `data:image/png;base64,${data}`;
+    await image.decode();
+    const canvas = new OffscreenCanvas(image.width, image.height);
+    canvas.getContext('2d').drawImage(image, 0, 0);
+    return window.rgbOf(canvas, image.width / 320);
+  }, png.toString('base64'));
+}
+
+// What the game last presented, read from the canvas at once: for checks that race the game.
+function presented(page) {
+  return page.evaluate(() => window.rgbOf(document.getElementById('game'), 1));
+}
+
+async function picture(page, read = presented) {
+  const pixels = Buffer.from(await read(page), 'base64');
+  const at = (x, y) => [...pixels.subarray((y * 320 + x) * 3, (y * 320 + x) * 3 + 3)];
+  return { pixels, at };
+}
+
+// Installed in every page: every `scale`-th pixel of a canvas as base64 RGB rows.
+function installReader() {
+  window.rgbOf = (canvas, scale) => {
+    const all = canvas.getContext('2d').getImageData(0, 0, canvas.width, canvas.height).data;
+    let out = '';
+    for (let y = 0; y < 240; ++y) {
+      const row = [];
+      for (let x = 0; x < 320; ++x) {
+        const i = (y * scale * canvas.width + x * scale) * 4;
+        row.push(all[i], all[i + 1], all[i + 2]);
+      }
+      out += String.fromCharCode(...row);
+    }
+    return btoa(out);
+  };
+}
+
+// Holds the ball near row 120 with Up, as a player would, so that a slow screenshot on a busy
+// machine still finds it in flight.
+function startAutopilot(page) {
+  return page.evaluate(() => {
+    const canvas = document.getElementById('game');
+    const context = canvas.getContext('2d');
+    let held = false;
+    setInterval(() => {
+      const column = context.getImageData(162, 0, 1, 240).data;
+      let top = 240;
+      for (let y = 1; y < 239; ++y) {
+        if (column[y * 4] >= 90 && column[y * 4 + 1] === 0 && column[y * 4 + 2] === 0) {
+          top = y;
+          break;
+        }
+      }
+      if (top > 120 === held) return;
+      held = !held;
+      const type = held ? 'keydown' : 'keyup';
+      canvas.dispatchEvent(new KeyboardEvent(type, { code: 'ArrowUp', key: 'ArrowUp' }));
+    }, 5);
+  });
+}
+
+function region({ at }, [left, top, right, bottom]) {
+  const out = [];
+  for (let y = top; y < bottom; ++y) for (let x = left; x < right; ++x) out.push(at(x, y));
+  return out;
+}
+
+const same = (a, b) => a[0] === b[0] && a[1] === b[1] && a[2] === b[2];
+
+function hasBorder(shot) {
+  const edges = [
+    ...region(shot, [0, 0, 320, 1]),
+    ...region(shot, [0, 239, 320, 240]),
+    ...region(shot, [0, 0, 1, 240]),
+    ...region(shot, [319, 0, 320, 240]),
+  ];
+  return edges.every((p) => same(p, RED));
+}
+
+// Top row of the flying ball, or null: its shading rings are pure reds, the cave is grey.
+function ballTop(shot) {
+  for (let y = 1; y < 239; ++y) {
+    const row = region(shot, [BALL_COLUMNS[0], y, BALL_COLUMNS[1], y + 1]);
+    if (row.some(([r, g, b]) => r >= 90 && g === 0 && b === 0)) return y;
+  }
+  return null;
+}
+
+async function firstFrame(page) {
+  for (let tries = 0; tries < 100; ++tries) {
+    const shot = await picture(page);
+    if (hasBorder(shot)) return shot;
+    await page.waitForTimeout(20);
+  }
+  throw new Error('no picture with the red border');
+}
+
+async function press(page, key) {
+  await page.keyboard.down(key);
+  await page.waitForTimeout(150); // a few frames: the game reads the keys once a frame
+  await page.keyboard.up(key);
+}
+
+// The dialog's text, line by line, once it is open.
+async function dialogLines(page) {
+  await page.locator('#message[open]').waitFor({ timeout: 5000 });
+  const text = await page.locator('#message-text').textContent();
+  return text.replace(/\n$/, '').split('\n');
+}
+
+// A new game in the same page: the game has the keys again, and left alone it ends with the
+// same report as a first game (one player, 0 points), so nothing of the last game survived.
+async function playAgain(page) {
+  await page.locator('#again').click();
+  await page.locator('#over').waitFor({ state: 'hidden' });
+  assert.equal(await page.evaluate(() => document.activeElement.id), 'game');
+  assert.deepEqual(await dialogLines(page), ['Spielstand:', '', 'Player 1: 0 Punkte']);
+}
+
+test('the picture: red border, textured rock, white read-outs, the ball near the centre', async () => {
+  const page = await openGame();
+  assert.equal(await page.evaluate(() => document.activeElement.id), 'game');
+  await firstFrame(page);
+  await startAutopilot(page);
+  await page.waitForTimeout(200);
+  const shot = await picture(page, screenshot);
+  assert.ok(hasBorder(shot), 'red border');
+  const top = ballTop(shot);
+  assert.ok(top !== null && top >= 105 && top <= 135, `ball top at ${top}`);
+  assert.ok(region(shot, FPS_TEXT).some((p) => same(p, WHITE)), 'white frame rate read-out');
+  assert.ok(region(shot, SCORE_TEXT).some((p) => same(p, WHITE)), 'white score read-out');
+  const colours = new Set(region(shot, [1, 1, 319, 239]).map((p) => p.join()));
+  assert.ok(colours.size >= 100, `only ${colours.size} colours: no texture`);
+  await page.close();
+});
+
+// The ball starts with its top at row 120; held Up lifts it into the ceiling in about 44
+// frames, and without input it falls to the floor in about 34.
+test('holding ArrowUp lifts the ball against a run without input', async () => {
+  const tops = {};
+  for (const held of [false, true]) {
+    const page = await openGame();
+    await firstFrame(page);
+    if (held) await page.keyboard.down('ArrowUp');
+    await page.waitForTimeout(300);
+    tops[held] = ballTop(await picture(page));
+    await page.close();
+  }
+  assert.ok(tops.true < 118, `the held ball rose from row 120 to ${tops.true}`);
+  assert.ok(tops.false > 122, `the ball without input fell from row 120 to ${tops.false}`);
+});
+
+test('P pauses the picture and P resumes it', async () => {
+  const page = await openGame();
+  await firstFrame(page);
+  await startAutopilot(page);
+  await press(page, 'p');
+  await page.waitForTimeout(150);
+  const paused = await picture(page);
+  await page.waitForTimeout(300);
+  assert.ok((await picture(page)).pixels.equals(paused.pixels), 'the paused picture changed');
+  await press(page, 'p');
+  await page.waitForTimeout(150);
+  assert.ok(!(await picture(page)).pixels.equals(paused.pixels), 'still paused after P');
+  await page.close();
+});
+
+test('Escape ends the game at once with no box; "Play again" starts a new one', async () => {
+  const page = await openGame();
+  await firstFrame(page);
+  await startAutopilot(page);
+  await press(page, 'Escape');
+  await page.locator('#over').waitFor({ timeout: 2000 });
+  assert.equal(await page.locator('#message').getAttribute('open'), null, 'a box was shown');
+  await playAgain(page);
+  assert.deepEqual(page.errors, []);
+  await page.close();
+});
+
+test('without input the score box reports 0 points; Enter dismisses it; "Play again"', async () => {
+  const page = await openGame();
+  assert.deepEqual(await dialogLines(page), ['Spielstand:', '', 'Player 1: 0 Punkte']);
+  assert.equal(await page.locator('#message-title').textContent(), 'Game Over!');
+  await page.keyboard.press('Enter');
+  await page.locator('#over').waitFor({ timeout: 2000 });
+  assert.equal(await page.locator('#message').getAttribute('open'), null);
+  await playAgain(page);
+  assert.deepEqual(page.errors, []);
+  await page.close();
+});
+
+test('a reload in the middle of a game leaves no error', async () => {
+  const page = await openGame();
+  await firstFrame(page);
+  await page.waitForTimeout(300);
+  await page.reload();
+  await firstFrame(page);
+  await page.waitForTimeout(300);
+  assert.deepEqual(page.errors, []);
+  await page.close();
+});
