@@ -49,6 +49,8 @@
 
   document.getElementById('message-ok').addEventListener('click', () => dialog.close());
   window.addEventListener('resize', fitCanvas);
+  // Late fonts change the height of the text around the picture, and so where it is centred.
+  new ResizeObserver(fitCanvas).observe(document.querySelector('main'));
   fitCanvas();
   canvas.focus();
 

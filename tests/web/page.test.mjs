@@ -57,7 +57,9 @@ after(async () => {
 });
 
 // A fresh page on the game, with every console error and uncaught exception collected.
-async function openGame() {
+// `beforeStart` runs on the loaded page before the game's code arrives, so that keys can be down
+// from its first frame on, however slow the machine.
+async function openGame(beforeStart = async () => {}) {
   const page = await browser.newPage({ viewport: { width: 1000, height: 700 } });
   page.errors = [];
   page.on('console', (message) => {
@@ -65,12 +67,23 @@ async function openGame() {
   });
   page.on('pageerror', (error) => page.errors.push(error.message));
   await page.addInitScript(installReader);
+  let start;
+  const started = new Promise((resolve) => {
+    start = resolve;
+  });
+  await page.route('**/cave.wasm', async (route) => {
+    await started;
+    await route.continue();
+  });
   await page.goto(url);
+  await beforeStart(page);
+  start();
   return page;
 }
 
 // The game's 320x240 picture as the screenshot of the canvas shows it, scaled back down: the
-// page scales by whole multiples with sharp pixels, so every k-th pixel is one of the game's.
+// page scales by whole multiples with sharp pixels, so the middle of every k x k square is one
+// of the game's pixels.
 // The browser decodes the PNG; its pixels come back as one base64 string (RGB rows).
 async function screenshot(page) {
   const png = await page.locator('#game').screenshot();
@@ -95,7 +108,8 @@ async function picture(page, read = presented) {
   return { pixels, at };
 }
 
-// Installed in every page: every `scale`-th pixel of a canvas as base64 RGB rows.
+// Installed in every page: the middle pixel of every `scale` x `scale` square of a canvas, as
+// base64 RGB rows.
 function installReader() {
   window.rgbOf = (canvas, scale) => {
     const all = canvas.getContext('2d').getImageData(0, 0, canvas.width, canvas.height).data;
@@ -103,7 +117,8 @@ function installReader() {
     for (let y = 0; y < 240; ++y) {
       const row = [];
       for (let x = 0; x < 320; ++x) {
-        const i = (y * scale * canvas.width + x * scale) * 4;
+        const middle = Math.floor(scale / 2);
+        const i = ((y * scale + middle) * canvas.width + x * scale + middle) * 4;
         row.push(all[i], all[i + 1], all[i + 2]);
       }
       out += String.fromCharCode(...row);
@@ -113,12 +128,12 @@ function installReader() {
 }
 
 // Holds the ball near row 120 with Up, as a player would, so that a slow screenshot on a busy
-// machine still finds it in flight.
+// machine still finds it in flight. Like a keyboard's auto-repeat, the state is sent again and
+// again: the game listens for keys only once its code has started.
 function startAutopilot(page) {
   return page.evaluate(() => {
     const canvas = document.getElementById('game');
     const context = canvas.getContext('2d');
-    let held = false;
     setInterval(() => {
       const column = context.getImageData(162, 0, 1, 240).data;
       let top = 240;
@@ -128,11 +143,18 @@ function startAutopilot(page) {
           break;
         }
       }
-      if (top > 120 === held) return;
-      held = !held;
-      const type = held ? 'keydown' : 'keyup';
+      const type = top > 120 ? 'keydown' : 'keyup';
       canvas.dispatchEvent(new KeyboardEvent(type, { code: 'ArrowUp', key: 'ArrowUp' }));
     }, 5);
+  });
+}
+
+// Up held down from the game's first frame on, repeating as a held key does.
+function holdUp(page) {
+  return page.evaluate(() => {
+    const canvas = document.getElementById('game');
+    const down = { code: 'ArrowUp', key: 'ArrowUp', repeat: true };
+    setInterval(() => canvas.dispatchEvent(new KeyboardEvent('keydown', down)), 5);
   });
 }
 
@@ -195,10 +217,9 @@ async function playAgain(page) {
 }
 
 test('the picture: red border, textured rock, white read-outs, the ball near the centre', async () => {
-  const page = await openGame();
+  const page = await openGame(startAutopilot);
   assert.equal(await page.evaluate(() => document.activeElement.id), 'game');
   await firstFrame(page);
-  await startAutopilot(page);
   await page.waitForTimeout(200);
   const shot = await picture(page, screenshot);
   assert.ok(hasBorder(shot), 'red border');
@@ -216,9 +237,8 @@ test('the picture: red border, textured rock, white read-outs, the ball near the
 test('holding ArrowUp lifts the ball against a run without input', async () => {
   const tops = {};
   for (const held of [false, true]) {
-    const page = await openGame();
+    const page = await openGame(held ? holdUp : undefined);
     await firstFrame(page);
-    if (held) await page.keyboard.down('ArrowUp');
     await page.waitForTimeout(300);
     tops[held] = ballTop(await picture(page));
     await page.close();
@@ -228,9 +248,8 @@ test('holding ArrowUp lifts the ball against a run without input', async () => {
 });
 
 test('P pauses the picture and P resumes it', async () => {
-  const page = await openGame();
+  const page = await openGame(startAutopilot);
   await firstFrame(page);
-  await startAutopilot(page);
   await press(page, 'p');
   await page.waitForTimeout(150);
   const paused = await picture(page);
@@ -243,9 +262,8 @@ test('P pauses the picture and P resumes it', async () => {
 });
 
 test('Escape ends the game at once with no box; "Play again" starts a new one', async () => {
-  const page = await openGame();
+  const page = await openGame(startAutopilot);
   await firstFrame(page);
-  await startAutopilot(page);
   await press(page, 'Escape');
   await page.locator('#over').waitFor({ timeout: 2000 });
   assert.equal(await page.locator('#message').getAttribute('open'), null, 'a box was shown');

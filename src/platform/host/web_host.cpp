@@ -327,6 +327,12 @@ void ShowMessage(const char* title, const char* text) {
     }
 }
 
+// The browser's console: a page has no terminal, and its game reads no command line.
+void TellUser(const char* text, bool error) { std::fputs(text, error ? stderr : stdout); }
+
+// The page scales the canvas itself, by whole multiples that fit the window.
+std::int32_t DesktopScale() { return 1; }
+
 // The wall clock makes each game differ; the monotonic clock keeps the count steady when the
 // wall clock is set.
 std::uint32_t TickCount() {
