@@ -48,6 +48,7 @@
   }
 
   document.getElementById('message-ok').addEventListener('click', () => dialog.close());
+  again.addEventListener('click', () => window.location.reload());
   window.addEventListener('resize', fitCanvas);
   // Late fonts change the height of the text around the picture, and so where it is centred.
   new ResizeObserver(fitCanvas).observe(document.querySelector('main'));
@@ -57,7 +58,7 @@
   window.Module = {
     canvas,
     showMessage,
-    onExit() {
+    onGameEnd() {
       over.hidden = false;
       again.focus();
     },

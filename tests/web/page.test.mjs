@@ -2,9 +2,8 @@
 // player sees, and what the keys, the message box and "Play again" do.
 //   CAVE_WEB_DIR=build/web node --test tests/web/page.test.mjs
 import assert from 'node:assert/strict';
-import { spawn } from 'node:child_process';
 import { after, before, test } from 'node:test';
-import { chromium } from 'playwright-core';
+import { launchChromium, openHeld, startAutopilot, startServer } from './driver.mjs';
 
 const RED = [255, 0, 0];
 const WHITE = [255, 255, 255];
@@ -16,39 +15,11 @@ let server;
 let url;
 let browser;
 
-// python3's http.server: the plainest static server there is, with no special headers.
-function startServer(folder) {
-  return new Promise((resolve, reject) => {
-    const child = spawn(
-      'python3',
-      ['-u', '-m', 'http.server', '--bind', '127.0.0.1', '--directory', folder, '0'],
-      { stdio: ['ignore', 'pipe', 'ignore'] },
-    );
-    child.on('error', reject);
-    child.stdout.on('data', (chunk) => {
-      const port = /port (\d+)/.exec(chunk.toString());
-      if (port) resolve({ child, url: `http://127.0.0.1:${port[1]}/` });
-    });
-  });
-}
-
 before(async () => {
   const folder = process.env.CAVE_WEB_DIR;
   assert.ok(folder, 'CAVE_WEB_DIR names the built page folder');
   ({ child: server, url } = await startServer(folder));
-  browser = await chromium.launch({
-    executablePath: process.env.CAVE_CHROMIUM || '/usr/bin/chromium',
-    // Without the network flags chromium keeps calling hosts this machine cannot reach.
-    args: [
-      '--no-sandbox',
-      '--disable-gpu',
-      '--disable-quic',
-      '--no-first-run',
-      '--disable-background-networking',
-      '--disable-component-update',
-      '--disable-sync',
-    ],
-  });
+  browser = await launchChromium();
 });
 
 after(async () => {
@@ -56,9 +27,8 @@ after(async () => {
   server?.kill();
 });
 
-// A fresh page on the game, with every console error and uncaught exception collected.
-// `beforeStart` runs on the loaded page before the game's code arrives, so that keys can be down
-// from its first frame on, however slow the machine.
+// A fresh page on the game (see openHeld), with every console error and uncaught exception
+// collected.
 async function openGame(beforeStart = async () => {}) {
   const page = await browser.newPage({ viewport: { width: 1000, height: 700 } });
   page.errors = [];
@@ -67,17 +37,7 @@ async function openGame(beforeStart = async () => {}) {
   });
   page.on('pageerror', (error) => page.errors.push(error.message));
   await page.addInitScript(installReader);
-  let start;
-  const started = new Promise((resolve) => {
-    start = resolve;
-  });
-  await page.route('**/cave.wasm', async (route) => {
-    await started;
-    await route.continue();
-  });
-  await page.goto(url);
-  await beforeStart(page);
-  start();
+  await openHeld(page, url, beforeStart);
   return page;
 }
 
@@ -125,28 +85,6 @@ function installReader() {
     }
     return btoa(out);
   };
-}
-
-// Holds the ball near row 120 with Up, as a player would, so that a slow screenshot on a busy
-// machine still finds it in flight. Like a keyboard's auto-repeat, the state is sent again and
-// again: the game listens for keys only once its code has started.
-function startAutopilot(page) {
-  return page.evaluate(() => {
-    const canvas = document.getElementById('game');
-    const context = canvas.getContext('2d');
-    setInterval(() => {
-      const column = context.getImageData(162, 0, 1, 240).data;
-      let top = 240;
-      for (let y = 1; y < 239; ++y) {
-        if (column[y * 4] >= 90 && column[y * 4 + 1] === 0 && column[y * 4 + 2] === 0) {
-          top = y;
-          break;
-        }
-      }
-      const type = top > 120 ? 'keydown' : 'keyup';
-      canvas.dispatchEvent(new KeyboardEvent(type, { code: 'ArrowUp', key: 'ArrowUp' }));
-    }, 5);
-  });
 }
 
 // Up held down from the game's first frame on, repeating as a held key does.

@@ -20,6 +20,8 @@ constexpr WindowId kWindow = 1;
 // performance.now() in 100 ns ticks: the same rate as the other hosts. Browsers coarsen the
 // clock to 5-100 us, well below the frame period.
 constexpr double kTicksPerMillisecond = 10'000.0;
+// How late a browser timer may fire, in milliseconds: pacing wakes this much early.
+constexpr double kTimerLateness = 1.5;
 
 // Every bit of host state lives here.
 struct WebHost {
@@ -228,6 +230,29 @@ EM_ASYNC_JS(int, AwaitPageDialog, (const char* title, const char* text), {
 });
 
 EM_JS(double, WallClock, (), { return Date.now(); });
+
+EM_ASYNC_JS(void, AwaitNewGame, (int status), {
+    if (typeof Module.onGameEnd === 'function') Module.onGameEnd(status);
+    await new Promise(() => {});
+});
+
+// Gives the main thread back to the browser: for `milliseconds` on a timer, or for 0 just one
+// turn of its event loop. A message to ourselves makes that turn, since chained zero timeouts are
+// stretched to 4 ms.
+EM_ASYNC_JS(void, YieldToBrowser, (double milliseconds), {
+    await new Promise((resolve) => {
+        if (milliseconds > 0) {
+            setTimeout(resolve, milliseconds);
+            return;
+        }
+        if (!Module.turnChannel) {
+            Module.turnChannel = new MessageChannel();
+            Module.turnChannel.port1.onmessage = () => Module.turnDone();
+        }
+        Module.turnDone = resolve;
+        Module.turnChannel.port2.postMessage(0);
+    });
+});
 // clang-format on
 
 // The canvas byte order is R, G, B, A; the game's pixels are 0x00RRGGBB words.
@@ -348,8 +373,18 @@ bool ReadCounter(std::int64_t& ticks) {
     return true;
 }
 
-// Returns to the browser's event loop for the time; the game resumes here afterwards.
-void SleepMilliseconds(std::uint32_t milliseconds) { emscripten_sleep(milliseconds); }
+// The browser's timers fire late by a millisecond or more; the last stretch of a wait goes by in
+// single turns of the event loop, with the counter read between them.
+void WaitForCounter(std::int64_t ticks) {
+    std::int64_t now = 0;
+    ReadCounter(now);
+    if (ticks <= now) return;
+    const double remaining = static_cast<double>(ticks - now) / kTicksPerMillisecond;
+    YieldToBrowser(remaining > kTimerLateness ? remaining - kTimerLateness : 0);
+}
+
+// The game resumes here when the time is up; the page runs meanwhile.
+void SleepMilliseconds(std::uint32_t milliseconds) { YieldToBrowser(milliseconds); }
 
 std::uint32_t* AllocatePixels(std::size_t count) {
     return static_cast<std::uint32_t*>(std::calloc(count, sizeof(std::uint32_t)));
@@ -357,6 +392,9 @@ std::uint32_t* AllocatePixels(std::size_t count) {
 
 void FreePixels(std::uint32_t* pixels) { std::free(pixels); }
 
-[[noreturn]] void EndProcess(int status) { emscripten_force_exit(status); }
+// A page cannot end: the game tells it, and stays parked until the page starts a new one.
+[[noreturn]] void EndProcess(int status) {
+    for (;;) AwaitNewGame(status);
+}
 
 }  // namespace host
