@@ -134,7 +134,7 @@ async function firstFrame(page) {
 
 async function press(page, key) {
   await page.keyboard.down(key);
-  await page.waitForTimeout(150); // a few frames: the game reads the keys once a frame
+  await page.waitForTimeout(300); // the game reads the keys once a frame, paused every 100 ms
   await page.keyboard.up(key);
 }
 
@@ -185,17 +185,27 @@ test('holding ArrowUp lifts the ball against a run without input', async () => {
   assert.ok(tops.false > 122, `the ball without input fell from row 120 to ${tops.false}`);
 });
 
+// The picture once it has stopped changing for 300 ms (paused), or once it differs from
+// `from` (running); null when neither comes within a few seconds.
+async function settled(page, from = null) {
+  let last = await picture(page);
+  for (let tries = 0; tries < 20; ++tries) {
+    await page.waitForTimeout(300);
+    const now = await picture(page);
+    if (from ? !now.pixels.equals(from.pixels) : now.pixels.equals(last.pixels)) return now;
+    last = now;
+  }
+  return null;
+}
+
 test('P pauses the picture and P resumes it', async () => {
   const page = await openGame(startAutopilot);
   await firstFrame(page);
   await press(page, 'p');
-  await page.waitForTimeout(150);
-  const paused = await picture(page);
-  await page.waitForTimeout(300);
-  assert.ok((await picture(page)).pixels.equals(paused.pixels), 'the paused picture changed');
+  const paused = await settled(page);
+  assert.ok(paused, 'the picture kept changing after P');
   await press(page, 'p');
-  await page.waitForTimeout(150);
-  assert.ok(!(await picture(page)).pixels.equals(paused.pixels), 'still paused after P');
+  assert.ok(await settled(page, paused), 'the picture stayed paused after the second P');
   await page.close();
 });
 
