@@ -132,7 +132,7 @@ std::string UsageText() {
         "the faster the score grows; touching the rock ends the flight.\n"
         "\n"
         "Options:\n";
-    constexpr std::size_t kColumn = 16;
+    constexpr std::size_t kColumn = 18;
     for (const OptionRule& rule : kOptions) {
         std::string left = Join({"  ", rule.Name, rule.Argument.empty() ? "" : " ", rule.Argument});
         left.resize(kColumn < left.size() + 1 ? left.size() + 1 : kColumn, ' ');
