@@ -5,7 +5,6 @@ score goes into the best scores, with the same demo, and --scores lists it."""
 import os
 import subprocess
 import sys
-import tempfile
 import time
 
 from cave_picture import ball_top, box_picture
@@ -53,8 +52,8 @@ def same_picture(a, b):
 
 
 def main():
-    with tempfile.TemporaryDirectory() as home, XSession() as x:
-        x.env["XDG_DATA_HOME"] = home
+    with XSession() as x:
+        home = x.env["XDG_DATA_HOME"]
         demo = os.path.join(home, "played.demo")
         game = x.start([CAVE, "--record", demo])
         play_until_crash(x, x.window_of(game))

@@ -113,6 +113,9 @@ class XSession:
         self.server, self.display = start_server([f"{width}x{height}x{depth}", *more_screens])
         self.env = dict(os.environ, DISPLAY=self.display)
         self.env.pop("WAYLAND_DISPLAY", None)
+        # The games played here keep their best scores in a folder of their own, not the user's.
+        self.data_home = tempfile.TemporaryDirectory()
+        self.env["XDG_DATA_HOME"] = self.data_home.name
         self.children = []
 
     def __enter__(self):
@@ -124,6 +127,7 @@ class XSession:
                 child.kill()
             child.wait()
         stop_server(self.server)
+        self.data_home.cleanup()
 
     def start(self, argv):
         child = subprocess.Popen(argv, env=self.env, stdin=subprocess.DEVNULL,
