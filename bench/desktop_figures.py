@@ -1,70 +1,52 @@
-"""The desktop figures of the SDL2 host, under a private Xvfb.
+"""The desktop figures: how much of a core the real game uses while it is played, and how evenly
+its pacing spaces the frames, on a quiet machine and beside two busy loops started (and ended,
+by process id) here.
 
-1. cave_pacing: the cost of a present and the deviation of paced frame periods from 1/31 s.
-2. cave itself, played: a small controller holds Up whenever the ball sinks below the middle,
-   and the game's CPU use over the played span is read from /proc/<pid>/stat.
+- cpu: the game's process, in % of one core, over SECONDS of play on a private Xvfb; a small
+  controller holds Up whenever the ball sinks below the middle. Under wine the wineserver's
+  share is given too: every wait of cave.exe goes through it.
+- periods: |period - 1/31 s| p50 / p99 / max in ms over SECONDS of paced frames of the pacing
+  probe (the same platform layer and host as the game, a new picture every frame).
+- load: the one-minute load average as the row began; the machine may be shared.
 
-Usage: desktop_figures.py BUILD_DIR [SECONDS]   (default 10 s of play)
+Usage: desktop_figures.py BUILD_DIR [--windows MINGW_BUILD_DIR] [--seconds S]
+BUILD_DIR holds cave and src/cave_pacing; MINGW_BUILD_DIR cave.exe and cave_pacing.exe, which
+run under wine in a prefix made there on first use.
 """
 
+import argparse
+import contextlib
 import os
 import re
-import select
 import subprocess
 import sys
+import tempfile
 import time
 
-BALL_COLUMNS = range(158, 170)  # the ball's image is 8 pixels wide at x = 160
+HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, os.path.join(HERE, "..", "tests", "e2e"))
+sys.path.insert(0, os.path.join(HERE, "..", "tests", "wine"))
+from cave_picture import ball_top  # noqa: E402
+from wine_session import WineSession  # noqa: E402
+from xsession import XSession  # noqa: E402
+
 TARGET_ROW = 112
+BUSY_LOOPS = 2
 
 
-def accepts_clients(display):
-    env = dict(os.environ, DISPLAY=display)
-    for _ in range(50):
-        if subprocess.run(["xdpyinfo"], env=env, capture_output=True).returncode == 0:
-            return True
-        time.sleep(0.1)
-    return False
+@contextlib.contextmanager
+def busy_loops(count):
+    loops = [subprocess.Popen([sys.executable, "-c", "while True: pass"]) for _ in range(count)]
+    try:
+        yield
+    finally:
+        for loop in loops:
+            loop.kill()
+            loop.wait()
 
 
-def start_xvfb():
-    """A fresh Xvfb and its display name. The number is chosen here, away from the low numbers
-    that a desktop or another test may hold; -displayfd tells when the server is ready."""
-    first = 1000 + os.getpid() % 4000
-    for number in range(first, first + 100):
-        if os.path.exists(f"/tmp/.X{number}-lock"):
-            continue
-        read_end, write_end = os.pipe()
-        server = subprocess.Popen(
-            ["Xvfb", f":{number}", "-displayfd", str(write_end), "-screen", "0", "1024x768x24",
-             "-nolisten", "tcp"],
-            pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        os.close(write_end)
-        ready, _, _ = select.select([read_end], [], [], 20)
-        reported = os.read(read_end, 64).decode().strip() if ready else ""
-        os.close(read_end)
-        if reported == str(number) and accepts_clients(f":{number}"):
-            return server, f":{number}"
-        server.kill()
-        server.wait()
-    sys.exit("desktop_figures: no Xvfb could be started")
-
-
-def ball_row(env, window):
-    """The top row of the red ball in the window, or None when it cannot be seen."""
-    shot = subprocess.run(["import", "-silent", "-window", window, "-depth", "8", "ppm:-"],
-                          env=env, capture_output=True, timeout=30).stdout
-    header = re.match(rb"P6\s+(\d+)\s+(\d+)\s+255\s", shot)
-    if not header:
-        return None
-    width, height = int(header.group(1)), int(header.group(2))
-    pixels = shot[header.end():]
-    for y in range(1, height - 1):  # rows 0 and 239 hold the red border
-        for x in BALL_COLUMNS:
-            r, g, b = pixels[3 * (y * width + x): 3 * (y * width + x) + 3]
-            if r > 120 and g < 60 and b < 60:
-                return y
-    return None
+def load_average():
+    return float(open("/proc/loadavg").read().split()[0])
 
 
 def cpu_seconds(pid):
@@ -72,58 +54,98 @@ def cpu_seconds(pid):
     return (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")
 
 
-def play(env, cave, seconds):
-    game = subprocess.Popen([cave], env=env)
-    try:
-        window = ""
-        for _ in range(500):
-            window = subprocess.run(["xdotool", "search", "--onlyvisible", "--pid", str(game.pid)],
-                                    env=env, capture_output=True, text=True).stdout.split()
-            if window:
+def play(session, window, pids, seconds):
+    """Keeps the ball in the middle for `seconds`; the CPU % of one core each pid used, and the
+    span actually played (shorter when the ball was lost)."""
+    session.focus(window)
+    start = time.monotonic()
+    used = [cpu_seconds(pid) for pid in pids]
+    held, last, seen = False, None, start
+    while time.monotonic() - start < seconds:
+        row = ball_top(session.screenshot(window))
+        if row is None:
+            if time.monotonic() - seen > 1.0:  # not drawn, or the game is over
                 break
-            time.sleep(0.02)
-        if not window:
-            sys.exit(f"cave showed no window within 10 s (exit status {game.poll()})")
-        window = window[0]
-        subprocess.run(["xdotool", "windowfocus", "--sync", window], env=env)
-        start, cpu_start = time.monotonic(), cpu_seconds(game.pid)
-        held, last, rows, seen = False, None, [], start
-        while time.monotonic() - start < seconds and game.poll() is None:
-            row = ball_row(env, window)
-            if row is None:
-                # Not drawn yet, or crashed: a ball gone for a second is over.
-                if time.monotonic() - seen > 1.0:
-                    break
-                continue
-            seen = time.monotonic()
-            rising = 0 if last is None else row - last
-            last = row
-            rows.append(row)
-            want = row + 3 * rising > TARGET_ROW
-            if want != held:
-                subprocess.run(["xdotool", "keydown" if want else "keyup", "Up"], env=env)
-                held = want
-        span = time.monotonic() - start
-        used = cpu_seconds(game.pid) - cpu_start
-        print(f"cave while playing: {100 * used / span:.1f} % of one core over {span:.1f} s "
-              f"(ball rows {min(rows, default=0)}..{max(rows, default=0)})")
-    finally:
+            continue
+        seen = time.monotonic()
+        rising = 0 if last is None else row - last
+        last = row
+        want = row + 3 * rising > TARGET_ROW
+        if want != held:
+            (session.key_down if want else session.key_up)("Up")
+            held = want
+    span = time.monotonic() - start
+    return [100 * (cpu_seconds(pid) - was) / span for pid, was in zip(pids, used)], span
+
+
+def deviations(probe_output):
+    found = re.search(r"deviation p50 ([\d.]+) ms, p99 ([\d.]+) ms, max ([\d.]+) ms", probe_output)
+    if not found:
+        sys.exit(f"desktop_figures: the pacing probe printed no periods:\n{probe_output}")
+    return "{} / {} / {}".format(*found.groups())
+
+
+def linux_row(build, seconds):
+    with XSession() as x:
+        game = x.start([os.path.join(build, "cave")])
+        (cpu,), span = play(x, x.window_of(game), [game.pid], seconds)
         game.kill()
-        game.wait()
+        probe = subprocess.run([os.path.join(build, "src", "cave_pacing"), str(int(seconds * 31))],
+                               env=x.env, capture_output=True, text=True, check=True).stdout
+    return f"{cpu:.1f}", span, deviations(probe)
+
+
+def wineserver_of(prefix):
+    for pid in filter(str.isdigit, os.listdir("/proc")):
+        try:
+            comm = open(f"/proc/{pid}/comm").read().strip()
+            environ = open(f"/proc/{pid}/environ", "rb").read().split(b"\0")
+        except OSError:
+            continue
+        if comm.startswith("wineserver") and f"WINEPREFIX={prefix}".encode() in environ:
+            return int(pid)
+    sys.exit(f"desktop_figures: no wineserver runs for {prefix}")
+
+
+def wine_row(mingw, seconds):
+    prefix = os.path.join(os.path.abspath(mingw), "bench-wine-prefix")
+    log = os.path.join(mingw, "bench-wine.log")
+    with WineSession(prefix, log) as w:
+        if not os.path.exists(os.path.join(prefix, "system.reg")):
+            w.wine("wineboot", "--init")
+            w.wine("wineserver", "-w")
+        game = w.start_wine(os.path.join(mingw, "cave.exe"))
+        window = w.game_window()
+        (cpu, server), span = play(w, window, [game.pid, wineserver_of(prefix)], seconds)
+        game.kill()
+        # A file, not a pipe: a wineserver started by this call would hold a pipe open.
+        with tempfile.TemporaryFile(mode="w+") as out:
+            subprocess.run(["wine", os.path.join(mingw, "cave_pacing.exe"),
+                            str(int(seconds * 31))], env=w.env, stdout=out,
+                           stderr=subprocess.DEVNULL, timeout=seconds * 3 + 120)
+            out.seek(0)
+            probe = out.read()
+    return f"{cpu:.1f} (+{server:.1f} wineserver)", span, deviations(probe)
 
 
 def main():
-    build = sys.argv[1]
-    seconds = float(sys.argv[2]) if len(sys.argv) > 2 else 10.0
-    server, display = start_xvfb()
-    env = dict(os.environ, DISPLAY=display)
-    try:
-        subprocess.run([os.path.join(build, "src", "cave_pacing"), str(int(seconds * 31))],
-                       env=env, check=True)
-        play(env, os.path.join(build, "cave"), seconds)
-    finally:
-        server.terminate()
-        server.wait()
+    parser = argparse.ArgumentParser()
+    parser.add_argument("build")
+    parser.add_argument("--windows", metavar="MINGW_BUILD_DIR")
+    parser.add_argument("--seconds", type=float, default=10.0)
+    args = parser.parse_args()
+    rows = [("linux", lambda: linux_row(args.build, args.seconds))]
+    if args.windows:
+        rows.append(("wine", lambda: wine_row(args.windows, args.seconds)))
+    print(f"{'desktop':<14}{'load':>6}  {'cpu % of a core':<26}{'played':>8}  "
+          "periods p50 / p99 / max (ms)")
+    for name, row in rows:
+        for busy in (0, BUSY_LOOPS):
+            with busy_loops(busy):
+                load = load_average()
+                cpu, span, periods = row()
+            label = f"{name} {'quiet' if busy == 0 else f'{busy} busy'}"
+            print(f"{label:<14}{load:>6.2f}  {cpu:<26}{span:>7.1f}s  {periods}", flush=True)
 
 
 if __name__ == "__main__":
