@@ -12,6 +12,7 @@
 #include <cstring>
 
 #include "platform/host/host.h"
+#include "platform/host/wake_margin.h"
 
 namespace host {
 namespace {
@@ -20,10 +21,12 @@ namespace {
 // fallback.
 constexpr DWORD kCreateWaitableTimerHighResolution = 0x00000002;
 
-// What a wait leaves to the caller's spin, in 100 ns units. The high-resolution timer is
-// documented only as free of the system tick's millisecond delays; under wine on a busy machine
-// it woke a median 0.8 ms late. Plain Sleep at a 1 ms timer resolution can wake 2 ms late.
-constexpr LONGLONG kTimerMargin = 5000;
+// What a wait leaves to the caller's spin, in 100 ns units. The high-resolution timer's lateness
+// is not documented, and differs between Windows versions and wine (which rounds to whole
+// milliseconds), so its margin follows its wake-ups. The floor keeps frames within 0.3 ms where
+// the timer is good, as on Linux; the ceiling is the 2 ms that plain Sleep at a 1 ms timer
+// resolution needs, and that it always gets.
+constexpr WakeMarginLimits kTimerMargins{2000, 20000};
 constexpr LONGLONG kSleepMargin = 20000;
 
 struct Win32Host {
@@ -33,6 +36,8 @@ struct Win32Host {
     std::uint8_t Keys[256] = {};
     bool SleepReady = false;  // the sleep mechanism below has been chosen
     HANDLE WaitTimer = nullptr;
+    LONGLONG TimerMargin = kTimerMargins.Floor;
+    LONGLONG CounterFrequency = 0;
     bool TimerPeriodRaised = false;
 };
 
@@ -101,6 +106,8 @@ HWND AsHandle(WindowId window) { return reinterpret_cast<HWND>(window); }
 // system timer resolution makes Sleep that precise. Chosen once, on the first sleep.
 void PrepareSleep() {
     state.SleepReady = true;
+    LARGE_INTEGER frequency;
+    state.CounterFrequency = QueryPerformanceFrequency(&frequency) ? frequency.QuadPart : 0;
     state.WaitTimer = CreateWaitableTimerExW(nullptr, nullptr, kCreateWaitableTimerHighResolution,
                                              TIMER_ALL_ACCESS);
     if (state.WaitTimer == nullptr) state.TimerPeriodRaised = timeBeginPeriod(1) == TIMERR_NOERROR;
@@ -121,13 +128,27 @@ bool WaitOnTimer(LONGLONG hundredNanoseconds) {
            WaitForSingleObject(state.WaitTimer, INFINITE) == WAIT_OBJECT_0;
 }
 
+LONGLONG Counter() {
+    LARGE_INTEGER counter;
+    return QueryPerformanceCounter(&counter) ? counter.QuadPart : 0;
+}
+
+LONGLONG HundredNanoseconds(LONGLONG counterTicks) {
+    return counterTicks * 10'000'000 / state.CounterFrequency;
+}
+
 // Sleeps `hundredNanoseconds`, less what the chosen mechanism may oversleep, so that the caller
 // spins only the rest.
 void SleepShortOf(LONGLONG hundredNanoseconds) {
-    if (!state.SleepReady) PrepareSleep();
     if (state.WaitTimer != nullptr) {
-        const LONGLONG span = hundredNanoseconds - kTimerMargin;
-        if (span > 0 && WaitOnTimer(span)) return;
+        const LONGLONG span = hundredNanoseconds - state.TimerMargin;
+        if (span <= 0) return;
+        const LONGLONG start = Counter();
+        if (WaitOnTimer(span)) {
+            const LONGLONG lateness = HundredNanoseconds(Counter() - start) - span;
+            state.TimerMargin = NextWakeMargin(state.TimerMargin, lateness, kTimerMargins);
+            return;
+        }
     }
     const LONGLONG milliseconds = (hundredNanoseconds - kSleepMargin) / 10000;
     if (milliseconds > 0) Sleep(static_cast<DWORD>(milliseconds));
@@ -296,11 +317,9 @@ bool ReadCounter(std::int64_t& ticks) {
 }
 
 void WaitForCounter(std::int64_t ticks) {
-    LARGE_INTEGER now;
-    LARGE_INTEGER frequency;
-    if (!QueryPerformanceCounter(&now) || !QueryPerformanceFrequency(&frequency)) return;
-    if (ticks <= now.QuadPart) return;
-    SleepShortOf((ticks - now.QuadPart) * 10'000'000 / frequency.QuadPart);
+    if (!state.SleepReady) PrepareSleep();
+    const LONGLONG now = Counter();
+    if (ticks > now && state.CounterFrequency > 0) SleepShortOf(HundredNanoseconds(ticks - now));
 }
 
 void SleepMilliseconds(std::uint32_t milliseconds) {
