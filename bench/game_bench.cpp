@@ -2,48 +2,34 @@
 // scrolling, and one whole running frame without its present and pacing wait.
 #include <benchmark/benchmark.h>
 
+#include <cstdio>
+#include <cstdlib>
+
 #include "cave/cave.h"
 #include "game/frame_loop.h"
+#include "headless_game.h"
 #include "platform/display.h"
 #include "platform/drawing.h"
-#include "platform/host/headless_host.h"
 #include "platform/random.h"
-#include "shell/player.h"
 #include "shell/program.h"
-
-namespace headless = host::headless;
 
 namespace {
 
 constexpr std::uint32_t kSeed = 2024;
 
-// A game ready for its first frame, ended on the one shutdown path when the benchmark is done.
+// A game ready for its first frame, shut down when the benchmark is done.
 class Game {
   public:
     Game() {
-        headless::Reset();
-        headless::SetStartTick(kSeed);
-        StartProgram();
-    }
-    ~Game() {
-        try {
-            EndProgram(0);
-        } catch (const headless::ProcessExit&) {
-            // The headless host ends the process by throwing; the game is over.
+        if (const std::int32_t error = harness::StartGame({.Seed = kSeed}); error != 0) {
+            std::fprintf(stderr, "the game did not start: error %d\n", error);
+            std::abort();
         }
     }
+    ~Game() { ShutDown(); }
     Game(const Game&) = delete;
     Game& operator=(const Game&) = delete;
 };
-
-// Puts the ball in the middle of the passage it meets next, so that it never crashes.
-void KeepBallInPassage() {
-    ListSelect(ColumnList, 160);
-    const CaveColumn& column = *ListCurrent(ColumnList);
-    Player& ball = PlayerList.First->Rec;
-    ball.Y = static_cast<float>((column.Upper + column.Lower) / 2.0 - ball.Radius);
-    ball.VelY = 0.0f;
-}
 
 void BM_RandomUpTo(benchmark::State& state) {
     SeedRandom(kSeed);
@@ -69,7 +55,7 @@ void BM_BuildInitialCave(benchmark::State& state) {
         ListCreate(ColumnList);
         SeedRandom(kSeed);
         state.ResumeTiming();
-        BuildInitialCave();
+        if (!BuildInitialCave()) state.SkipWithError("the cave image could not be made");
         benchmark::ClobberMemory();
     }
 }
@@ -89,7 +75,7 @@ BENCHMARK(BM_ScrollCave);
 void BM_Frame(benchmark::State& state) {
     const Game game;
     for (auto _ : state) {
-        KeepBallInPassage();
+        harness::KeepBallInPassage();
         StartFrame();
         ComposePicture();
         benchmark::ClobberMemory();

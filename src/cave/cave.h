@@ -42,5 +42,6 @@ void PaintCaveColumn(std::int32_t x);
 bool IsRockRow(const CaveColumn& column, std::int32_t y);
 // The colour of one textured pixel of this column, from its blend q (0..255).
 std::int32_t TextureColour(const CaveColumn& column, std::int32_t y, std::int32_t q);
-void BuildInitialCave();
+// The cave image and its 320 records. False when the image cannot be made.
+[[nodiscard]] bool BuildInitialCave();
 void ScrollCave(std::int32_t n);

@@ -2,7 +2,6 @@
 #include "platform/display.h"
 #include "platform/drawing.h"
 #include "platform/random.h"
-#include "shell/program.h"
 
 namespace {
 
@@ -17,8 +16,8 @@ void PaintFirstColumn() {
 
 }  // namespace
 
-void BuildInitialCave() {
-    if (CreateImage(kCaveSprite, kCaveWidth, kCaveHeight) == 0) ErrorExit(4);
+bool BuildInitialCave() {
+    if (CreateImage(kCaveSprite, kCaveWidth, kCaveHeight) == 0) return false;
     BeginDrawing(ImageTarget(kCaveSprite));
     CaveColumn* first = ListAdd(ColumnList);
     first->Upper = 0.0f;
@@ -29,4 +28,5 @@ void BuildInitialCave() {
         PaintCaveColumn(x);
     }
     EndDrawing();
+    return true;
 }

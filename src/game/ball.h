@@ -1,7 +1,7 @@
 // One ball's frame: key, movement, score and collision against its cave column.
 #pragma once
 
-#include "shell/player.h"
+#include "game/player.h"
 
 inline constexpr float kGravity = 0.0981f;
 

@@ -3,13 +3,12 @@
 #include "cave/cave.h"
 #include "cave/rounding.h"
 #include "game/ball.h"
+#include "game/player.h"
 #include "platform/display.h"
 #include "platform/keyboard.h"
 #include "platform/system.h"
-#include "shell/player.h"
 
 FrameLoop Loop;
-FrameObserver Observer;
 
 namespace {
 
@@ -62,10 +61,11 @@ void ComposePicture() {
 
 namespace {
 
-// While paused only the cave is shown; nothing moves and nothing drifts.
-void RunPauseLoop() {
+// While paused only the cave is shown; nothing moves and nothing drifts. False when the watcher
+// stopped the game.
+bool RunPauseLoop(GameWatcher& watcher) {
     while (Loop.Paused != 0) {
-        if (Observer.PauseTurn != nullptr) Observer.PauseTurn();
+        if (!watcher.PauseTurnStarts()) return false;
         SleepMilliseconds(100);
         BlitImage(kCaveSprite, 0, 0);
         PresentFrame();
@@ -76,26 +76,38 @@ void RunPauseLoop() {
             Loop.QuitRequested = 1;
         }
     }
+    return true;
 }
+
+GameOutcome ScoreReport() {
+    GameOutcome outcome{GameOutcome::Ending::Report, {}, 0};
+    ListReset(PlayerList);
+    while (const Player* player = ListNext(PlayerList)) outcome.Scores.push_back(player->Score);
+    return outcome;
+}
+
+GameOutcome Stopped() { return {GameOutcome::Ending::Stopped, {}, 0}; }
 
 }  // namespace
 
-void RunGame() {
+GameOutcome RunGame(GameWatcher* watcher) {
+    GameWatcher unwatched;
+    GameWatcher& watch = watcher != nullptr ? *watcher : unwatched;
     Loop.FpsFrameCount = 0;
     Loop.FpsWindowStart = TickCount();
     Loop.QuitRequested = 0;
     Loop.Paused = 0;
-    if (Observer.GameStart != nullptr) Observer.GameStart();
+    if (!watch.GameStarts()) return Stopped();
     do {
         StartFrame();
         if (Loop.AnyFlying == 0) {
             // Show the picture with the crash before the report.
             PresentFrame();
-            ShowScoreReport();
+            return ScoreReport();
         }
         PresentFrame();
         ComposePicture();
-        RunPauseLoop();
-        if (Observer.FrameEnd != nullptr) Observer.FrameEnd();
+        if (!RunPauseLoop(watch) || !watch.FrameEnded()) return Stopped();
     } while (Loop.QuitRequested == 0);
+    return {GameOutcome::Ending::Quit, {}, 0};
 }

@@ -4,10 +4,10 @@
 #include "cave/cave.h"
 #include "cave/rounding.h"
 #include "game/frame_loop.h"
+#include "game/player.h"
 #include "platform/display.h"
 #include "platform/drawing.h"
 #include "platform/system.h"
-#include "shell/player.h"
 
 namespace {
 

@@ -1,4 +1,5 @@
 #include "platform/launch.h"
+#include "platform/system.h"
 #include "platform/user_files.h"
 #include "shell/best_scores.h"
 #include "shell/command_line.h"
@@ -59,5 +60,5 @@ int main(int argc, char** argv) {
     }
     SetGameKeeping(std::move(keeping));
     SetScreenScale(options.Scale != 0 ? options.Scale : DesktopScale());
-    RunProgram();
+    EndProcess(RunProgram());
 }

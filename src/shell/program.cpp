@@ -1,9 +1,10 @@
 #include "shell/program.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "cave/cave.h"
-#include "game/frame_loop.h"
+#include "game/player.h"
 #include "platform/display.h"
 #include "platform/drawing.h"
 #include "platform/key_recorder.h"
@@ -11,7 +12,6 @@
 #include "platform/random.h"
 #include "platform/system.h"
 #include "shell/game_keeping.h"
-#include "shell/player.h"
 
 namespace {
 
@@ -43,7 +43,7 @@ void ZeroProgramState() {
 
 void SetScreenScale(std::int32_t scale) { ScreenScale = std::clamp(scale, 1, kMaxScreenScale); }
 
-void StartProgram(const Demo* playback) {
+std::int32_t StartProgram(const Demo* playback) {
     ZeroProgramState();
     InitRandom();
     InitDrawing();
@@ -57,30 +57,34 @@ void StartProgram(const Demo* playback) {
     ListCreate(PlayerList);
     ListCreate(ColumnList);
     // The keyboard is not even tried without a display.
-    if (InitDisplaySystem() == 0 || OpenKeyboardDevice() == 0) ErrorExit(1);
-    OpenGameScreen();
-    CreatePlayer(4, 1.0f, PackRGB(255, 0, 0), kKeyUp);
+    if (InitDisplaySystem() == 0 || OpenKeyboardDevice() == 0) return kErrorDisplaySystem;
+    if (const std::int32_t error = OpenGameScreen(); error != 0) return error;
+    if (!CreatePlayer(4, 1.0f, PackRGB(255, 0, 0), kKeyUp)) return kErrorBallImage;
+    return 0;
 }
 
-void OpenGameScreen() {
+std::int32_t OpenGameScreen() {
     // Pacing comes first, so that opening the display keeps this rate instead of its default.
     SetFramePacing(30);
     const WindowHandle window =
         OpenMainWindow(0, 0, 0, kCaveWidth * ScreenScale, kCaveHeight * ScreenScale,
                        kWindowStylePopup | kCentreOnDesktop, "");
-    if (window == 0) ErrorExit(2);
+    if (window == 0) return kErrorWindow;
     // A bigger window stretches the picture over all of it, every pixel repeated.
     const std::int32_t stretch = ScreenScale > 1 ? 1 : 0;
     if (OpenWindowedDisplay(MainWindowHandle(), 0, 0, kCaveWidth, kCaveHeight, stretch, 0, 0) ==
         0) {
-        ErrorExit(3);
+        return kErrorWindowedDisplay;
     }
-    BuildInitialCave();
+    return BuildInitialCave() ? 0 : kErrorCaveImage;
 }
 
-void RunProgram() {
-    StartProgram(PlaybackDemo());
-    RunGame();
-    KeepGame(std::nullopt);
-    EndProgram(0);
+int RunProgram() {
+    const std::int32_t error = StartProgram(PlaybackDemo());
+    if (error != 0) return EndProgram({GameOutcome::Ending::Fatal, {}, error});
+    const GameOutcome outcome = RunGame();
+    // Kept before the box, which waits for the player.
+    const bool reported = outcome.How == GameOutcome::Ending::Report && !outcome.Scores.empty();
+    KeepGame(reported ? std::optional(outcome.Scores.front() / 1000) : std::nullopt);
+    return EndProgram(outcome);
 }

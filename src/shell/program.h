@@ -1,28 +1,37 @@
-// The whole program: start-up, the game, and the one shutdown path. Never returns; the process
-// ends through the host's EndProcess with the game's exit status.
+// The whole program: start-up, the game, and the one shutdown path. Nothing here ends the
+// process: RunProgram returns the exit status, and only main hands it to the host.
 #pragma once
 
 #include <cstdint>
 
+#include "game/frame_loop.h"
 #include "platform/key_script.h"
 
-[[noreturn]] void RunProgram();
+// The fatal errors, as the box numbers them.
+inline constexpr std::int32_t kErrorDisplaySystem = 1;  // display system or keyboard device
+inline constexpr std::int32_t kErrorWindow = 2;
+inline constexpr std::int32_t kErrorWindowedDisplay = 3;
+inline constexpr std::int32_t kErrorCaveImage = 4;
+inline constexpr std::int32_t kErrorBallImage = 5;
 
 // Each game pixel is shown as scale x scale screen pixels (1 to 8; others are brought into that
 // range). Chosen before start-up, which keeps it; the game itself still works in 320x240.
 void SetScreenScale(std::int32_t scale);
 inline constexpr std::int32_t kMaxScreenScale = 8;
 
-// Start-up up to and including the first player; RunProgram then runs the game. Tools and tests
-// call it to get a game that is ready for its first frame. With a demo, the game is that demo's.
-void StartProgram(const Demo* playback = nullptr);
-// The window, its display and the first cave.
-void OpenGameScreen();
+// The real program's game: start-up, one game, what it keeps of the game, then its box and the
+// shutdown path. Returns the exit status.
+int RunProgram();
 
-// The one way out: keyboard, display and images, windows, then the lists; then the process ends
-// with this status.
-[[noreturn]] void EndProgram(int status);
-// Reports the numbered fatal error in a box and ends with the error number as exit status, so
-// that a failed start is never mistaken for a finished game.
-[[noreturn]] void ErrorExit(std::int32_t code);
+// Start-up up to and including the first player: 0 when the game is ready for its first frame
+// (RunGame), else the number of the fatal error that stopped it, not yet shown. With a demo, the
+// game is that demo's.
+std::int32_t StartProgram(const Demo* playback = nullptr);
+// The window, its display and the first cave; 0, or the fatal error's number.
+std::int32_t OpenGameScreen();
+// Shows the box the outcome calls for (score report, numbered error; none after a quit or a
+// stop), then takes the one shutdown path. Returns the exit status: the error's number, else 0.
+int EndProgram(const GameOutcome& outcome);
+// The one way out: keyboard, display and images, windows, then the lists.
+void ShutDown();
 void ShowMessageBox(const char* title, const char* text);

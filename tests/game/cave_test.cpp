@@ -7,6 +7,8 @@
 
 namespace {
 
+using harness::ColumnAt;
+
 class CaveTest : public GameTest {
   protected:
     // Which rule painted each pixel of image column x, given the record and the rock colour it
@@ -92,6 +94,7 @@ TEST_F(CaveTest, ScrollByNothingOnlyMovesTheCursorToTheEnd) {
     const std::vector<std::uint32_t> before(PeekImage(kCaveSprite).Pixels,
                                             PeekImage(kCaveSprite).Pixels + 320 * 240);
     const CaveColumn first = ColumnAt(0);
+    ListFirst(ColumnList);
     ScrollCave(0);
     EXPECT_EQ(ListCurrent(ColumnList), &ColumnList.Last->Rec);
     EXPECT_EQ(ColumnAt(0).Lower, first.Lower);

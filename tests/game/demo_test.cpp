@@ -7,14 +7,14 @@ namespace {
 
 using DemoTest = GameTest;
 
-// Runs the game to its end, as a demo's playback when one is given; returns the exit status, or
-// -1 when the game returned, as a quit does.
-int Play(const Demo* playback) {
-    return ExitStatusOf([playback] {
-        StartProgram(playback);
-        RunGame();
-    });
+// Runs the whole game, as a demo's playback when one is given; returns how it ended.
+GameOutcome::Ending Play(const harness::GameSetup& setup) {
+    const GameOutcome outcome = harness::PlayUntilEnd(setup);
+    EndProgram(outcome);
+    return outcome.How;
 }
+
+constexpr GameOutcome::Ending kReport = GameOutcome::Ending::Report;
 
 TEST_F(DemoTest, RecordingReplaysTheSameGameAndIgnoresAllKeysButEscape) {
     // Up from poll 1, a pause in between, and two keys down at the same poll.
@@ -22,9 +22,7 @@ TEST_F(DemoTest, RecordingReplaysTheSameGameAndIgnoresAllKeysButEscape) {
         {1, kKeyUp, true},  {9, kKeyUp, false}, {12, kKeyP, true},
         {13, kKeyP, false}, {20, kKeyP, true},  {21, kKeyP, false},
         {30, kKeyUp, true}, {30, 57, true},     {38, kKeyUp, false}};
-    headless::SetStartTick(2024);
-    headless::SetKeyScript(script);
-    ASSERT_EQ(Play(nullptr), 0);
+    ASSERT_EQ(Play({.Seed = 2024, .Script = script}), kReport);
     ASSERT_EQ(headless::Messages().size(), 1u);
     const std::string report = headless::Messages()[0].Text;
     const std::uint64_t polls = headless::PollCount();
@@ -35,19 +33,20 @@ TEST_F(DemoTest, RecordingReplaysTheSameGameAndIgnoresAllKeysButEscape) {
               "30 200 down\n38 200 up\n");
 
     // Another start tick and a keyboard that holds Up and taps P: the demo wins.
-    headless::Reset();
-    headless::SetStartTick(7);
-    headless::SetKeyScript({{1, kKeyUp, true}, {5, kKeyP, true}, {6, kKeyP, false}});
-    ASSERT_EQ(Play(&recorded), 0);
+    const harness::GameSetup other{
+        .Seed = 7,
+        .Script = {{1, kKeyUp, true}, {5, kKeyP, true}, {6, kKeyP, false}},
+        .Playback = &recorded};
+    ASSERT_EQ(Play(other), kReport);
     ASSERT_EQ(headless::Messages().size(), 1u);
     EXPECT_EQ(headless::Messages()[0].Text, report);
     EXPECT_EQ(headless::PollCount(), polls);
     EXPECT_EQ(KeyScriptText(KeyRecording().Changes), KeyScriptText(recorded.Changes));
 
     // Escape on the keyboard still quits a playback, with no report.
-    headless::Reset();
-    headless::SetKeyScript({{5, kKeyEscape, true}, {6, kKeyEscape, false}});
-    EXPECT_EQ(Play(&recorded), -1);
+    const harness::GameSetup escape{.Script = {{5, kKeyEscape, true}, {6, kKeyEscape, false}},
+                                    .Playback = &recorded};
+    EXPECT_EQ(Play(escape), GameOutcome::Ending::Quit);
     EXPECT_TRUE(headless::Messages().empty());
     EXPECT_EQ(headless::PollCount(), 6u);
 }

@@ -31,32 +31,28 @@ void operator delete[](void* block, const std::nothrow_t&) noexcept { std::free(
 
 namespace {
 
-int frames = 0;
-long allocationsAtFrame10 = -1;
-long allocationsAtFrame300 = -1;
-
-// Keeps the ball flying and ends the game after 300 frames.
-void SteerAndCount() {
-    ++frames;
-    if (frames == 10) allocationsAtFrame10 = allocations;
-    if (frames == 300) {
-        allocationsAtFrame300 = allocations;
-        Loop.QuitRequested = 1;
-    }
-    KeepBallInPassage();
-}
-
 using FrameCostTest = GameTest;
 
 TEST_F(FrameCostTest, RunningFramesAllocateNothing) {
-    Observer.FrameEnd = SteerAndCount;
-    headless::SetKeyScript({{20, 200, true},
-                            {40, 200, false},
-                            {50, 25, true},
-                            {51, 25, false},
-                            {53, 25, true},
-                            {54, 25, false}});
-    EXPECT_EQ(ExitStatusOf(RunProgram), 0);
+    int frames = 0;
+    long allocationsAtFrame10 = -1;
+    long allocationsAtFrame300 = -1;
+    // Keeps the ball flying and ends the game after 300 frames.
+    harness::Hooks hooks;
+    hooks.OnFrameEnd = [&] {
+        ++frames;
+        if (frames == 10) allocationsAtFrame10 = allocations;
+        if (frames == 300) allocationsAtFrame300 = allocations;
+        harness::KeepBallInPassage();
+        return frames < 300;
+    };
+    const harness::GameSetup setup{.Script = {{20, 200, true},
+                                              {40, 200, false},
+                                              {50, 25, true},
+                                              {51, 25, false},
+                                              {53, 25, true},
+                                              {54, 25, false}}};
+    EXPECT_EQ(harness::PlayGame(setup, &hooks), 0);
     ASSERT_GE(allocationsAtFrame10, 0);
     EXPECT_EQ(allocationsAtFrame300, allocationsAtFrame10);
 }

@@ -9,7 +9,7 @@ namespace {
 
 using headless::KeyEvent;
 
-// What the hooks saw; the hooks are plain functions, so this is file-wide.
+// What the hooks saw.
 struct Seen {
     int Frames = 0;
     int PauseTurns = 0;
@@ -17,18 +17,12 @@ struct Seen {
     std::uint64_t PollsAtFrameEnd[16] = {};
     std::int32_t FpsCountAt501 = -1;
     std::int32_t FpsCountAt502 = -1;
-    float BallY = 0.0f;
+    float BallY = 0.0f;  // at the first pause turn
+    int BallMovedInPause = 0;
     bool BorderRed = false;
     bool FpsTextWhite = false;
     bool ScoreTextWhite = false;
 };
-Seen seen;
-
-void CountFrame() {
-    if (seen.Frames < 16) seen.PollsAtFrameEnd[seen.Frames] = headless::PollCount();
-    ++seen.Frames;
-    seen.BallY = ListCurrent(PlayerList)->Y;
-}
 
 bool AnyWhite(std::int32_t left, std::int32_t top, std::int32_t right, std::int32_t bottom) {
     const ImageView picture = PeekBackBuffer();
@@ -40,112 +34,120 @@ bool AnyWhite(std::int32_t left, std::int32_t top, std::int32_t right, std::int3
     return false;
 }
 
-void LookAtFirstPicture() {
-    CountFrame();
-    if (seen.Frames != 1) return;
+bool BorderIsRed() {
     const ImageView picture = PeekBackBuffer();
-    seen.BorderRed = true;
+    bool red = true;
     for (std::int32_t x = 0; x < 320; ++x) {
-        for (const std::int32_t y : {0, 239}) {
-            seen.BorderRed &= picture.Pixels[y * 320 + x] == 0xFF0000u;
-        }
+        for (const std::int32_t y : {0, 239}) red &= picture.Pixels[y * 320 + x] == 0xFF0000u;
     }
     for (std::int32_t y = 0; y < 240; ++y) {
-        for (const std::int32_t x : {0, 319}) {
-            seen.BorderRed &= picture.Pixels[y * 320 + x] == 0xFF0000u;
-        }
+        for (const std::int32_t x : {0, 319}) red &= picture.Pixels[y * 320 + x] == 0xFF0000u;
     }
-    seen.FpsTextWhite = AnyWhite(10, 10, 60, 24);
-    seen.ScoreTextWhite = AnyWhite(270, 190, 280, 204);
-}
-
-void KeepFlying() {
-    CountFrame();
-    if (seen.Frames == 501) seen.FpsCountAt501 = Loop.FpsFrameCount;
-    if (seen.Frames == 502) {
-        seen.FpsCountAt502 = Loop.FpsFrameCount;
-        Loop.QuitRequested = 1;
-    }
-    KeepBallInPassage();
-}
-
-void LookAtPauseTurn() {
-    ++seen.PauseTurns;
-    const std::vector<std::uint32_t>& shown = headless::LastPicture();
-    const ImageView cave = PeekImage(kCaveSprite);
-    if (std::equal(shown.begin(), shown.end(), cave.Pixels)) ++seen.CaveOnlyPictures;
-    seen.BallY = ListCurrent(PlayerList)->Y;
+    return red;
 }
 
 class FrameLoopTest : public GameTest {
   protected:
     void SetUp() override {
-        GameTest::SetUp();
-        seen = Seen{};
-        Observer.FrameEnd = CountFrame;
+        hooks.OnFrameEnd = [this] { return CountFrame(); };
     }
+    bool CountFrame() {
+        if (seen.Frames < 16) seen.PollsAtFrameEnd[seen.Frames] = headless::PollCount();
+        ++seen.Frames;
+        return true;
+    }
+    int Play(std::uint32_t seed, std::vector<KeyEvent> script) {
+        return harness::PlayGame({.Seed = seed, .Script = std::move(script)}, &hooks);
+    }
+    Seen seen;
+    harness::Hooks hooks;
 };
 
 std::vector<KeyEvent> Press(std::uint8_t code, std::uint32_t downPoll, std::uint32_t upPoll) {
     return {{downPoll, code, true}, {upPoll, code, false}};
 }
 
+std::ptrdiff_t PlaceInLog(const std::string& entry) {
+    const auto& log = headless::CallLog();
+    return std::find(log.begin(), log.end(), entry) - log.begin();
+}
+
 TEST_F(FrameLoopTest, CrashedBallEndsTheGameWithTheScoreReport) {
-    EXPECT_EQ(RunWithScript(1, {}), 0);
+    EXPECT_EQ(Play(1, {}), 0);
     ASSERT_EQ(headless::Messages().size(), 1u);
     EXPECT_EQ(headless::Messages()[0].Title, "Game Over!");
     EXPECT_EQ(headless::Messages()[0].Text, "Spielstand:\n\nPlayer 1: 0 Punkte\n");
     // The frame after the crash presents the crash, then reports: one poll, no frame end.
     EXPECT_EQ(headless::PollCount(), static_cast<std::uint64_t>(seen.Frames) + 1);
     EXPECT_LE(seen.Frames, 35);
-    EXPECT_EQ(headless::CallLog().back(), "EndProcess 0");
+    // The box comes before the shutdown path.
+    EXPECT_LT(PlaceInLog("ShowMessage Game Over!"), PlaceInLog("CloseKeyboard"));
 }
 
-TEST_F(FrameLoopTest, EscapeEndsTheFrameItIsReleasedInWithoutReport) {
-    EXPECT_EQ(RunWithScript(3, Press(kKeyEscape, 2, 4)), 0);
+TEST_F(FrameLoopTest, EscapeEndsTheFrameItIsReleasedInWithoutReportAndShutsDownInOrder) {
+    EXPECT_EQ(Play(3, Press(kKeyEscape, 2, 4)), 0);
     EXPECT_EQ(seen.Frames, 4);
     EXPECT_TRUE(headless::Messages().empty());
+    // Keyboard, then display and images, then windows, which come last.
     const auto& log = headless::CallLog();
-    const auto at = [&](const std::string& entry) {
-        return std::find(log.begin(), log.end(), entry) - log.begin();
-    };
-    EXPECT_LT(at("CloseKeyboard"), at("ShutdownDisplay"));
-    EXPECT_LT(at("ShutdownDisplay"), at("DestroyHostWindow WindowClass_0"));
-    EXPECT_EQ(log.back(), "EndProcess 0");
+    EXPECT_LT(PlaceInLog("CloseKeyboard"), PlaceInLog("ShutdownDisplay"));
+    EXPECT_LT(PlaceInLog("ShutdownDisplay"), PlaceInLog("DestroyHostWindow WindowClass_0"));
+    EXPECT_EQ(log.back(), "DestroyHostWindow WindowClass_0");
 }
 
 TEST_F(FrameLoopTest, PauseShowsTheCaveAloneAndFreezesTheBall) {
-    Observer.PauseTurn = LookAtPauseTurn;
+    hooks.OnPauseTurn = [this] {
+        ++seen.PauseTurns;
+        const std::vector<std::uint32_t>& shown = headless::LastPicture();
+        const ImageView cave = PeekImage(kCaveSprite);
+        if (std::equal(shown.begin(), shown.end(), cave.Pixels)) ++seen.CaveOnlyPictures;
+        const float y = PlayerList.First->Rec.Y;
+        if (seen.PauseTurns == 1) seen.BallY = y;
+        if (y != seen.BallY) ++seen.BallMovedInPause;
+        return true;
+    };
     std::vector<KeyEvent> script = Press(kKeyP, 2, 3);  // paused after frame 3
     for (const KeyEvent& event : Press(kKeyP, 6, 7)) script.push_back(event);  // resumed at poll 7
     for (const KeyEvent& event : Press(kKeyEscape, 9, 10)) script.push_back(event);
-    EXPECT_EQ(RunWithScript(11, script), 0);
+    EXPECT_EQ(Play(11, script), 0);
     EXPECT_EQ(seen.PauseTurns, 4);        // polls 4 to 7
     EXPECT_EQ(seen.CaveOnlyPictures, 3);  // every turn after the first shows the last turn's cave
     EXPECT_EQ(seen.PollsAtFrameEnd[2], 7u);
     EXPECT_EQ(seen.Frames, 6);  // frames at polls 1, 2, 3, 8, 9, 10
+    EXPECT_EQ(seen.BallMovedInPause, 0);
 }
 
 TEST_F(FrameLoopTest, EscapeWhilePausedEndsThatPauseTurnAndTheGame) {
     std::vector<KeyEvent> script = Press(kKeyP, 2, 3);
     for (const KeyEvent& event : Press(kKeyEscape, 5, 6)) script.push_back(event);
-    EXPECT_EQ(RunWithScript(12, script), 0);
+    EXPECT_EQ(Play(12, script), 0);
     EXPECT_EQ(seen.Frames, 3);
     EXPECT_EQ(headless::PollCount(), 6u);
     EXPECT_TRUE(headless::Messages().empty());
 }
 
 TEST_F(FrameLoopTest, PictureHasRedBorderAndBothReadOuts) {
-    Observer.FrameEnd = LookAtFirstPicture;
-    RunWithScript(13, Press(kKeyEscape, 1, 2));
+    hooks.OnFrameEnd = [this] {
+        seen.BorderRed = BorderIsRed();
+        seen.FpsTextWhite = AnyWhite(10, 10, 60, 24);
+        seen.ScoreTextWhite = AnyWhite(270, 190, 280, 204);
+        return false;
+    };
+    EXPECT_EQ(harness::PlayUntilEnd({.Seed = 13}, &hooks).How, GameOutcome::Ending::Stopped);
     EXPECT_TRUE(seen.BorderRed);
     EXPECT_TRUE(seen.FpsTextWhite);
     EXPECT_TRUE(seen.ScoreTextWhite);
 }
 
 TEST_F(FrameLoopTest, FpsWindowRestartsAfter500Frames) {
-    Observer.FrameEnd = KeepFlying;
-    EXPECT_EQ(RunWithScript(14, {}), 0);
+    hooks.OnFrameEnd = [this] {
+        CountFrame();
+        if (seen.Frames == 501) seen.FpsCountAt501 = Loop.FpsFrameCount;
+        if (seen.Frames == 502) seen.FpsCountAt502 = Loop.FpsFrameCount;
+        harness::KeepBallInPassage();
+        return seen.Frames < 502;
+    };
+    EXPECT_EQ(Play(14, {}), 0);
     EXPECT_EQ(seen.FpsCountAt501, 0);
     EXPECT_EQ(seen.FpsCountAt502, 1);
 }
@@ -159,7 +161,6 @@ TEST(FpsReadOutTest, RoundsHalvesToEvenAndShowsZeroWithoutElapsedTime) {
     EXPECT_STREQ(FpsReadOut(3, 400).Text, "FPS: 8");  // 7.5
     EXPECT_STREQ(FpsReadOut(500, 4294967295u).Text, "FPS: 0");
 }
-
 TEST(RockDriftTest, ComponentsStayInRangeWithOneAlwaysFull) {
     const RgbColour starts[] = {{255, 192, 192}, {192, 255, 192}, {192, 192, 255},
                                 {255, 255, 200}, {255, 200, 255}, {255, 255, 255}};

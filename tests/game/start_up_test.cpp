@@ -3,6 +3,7 @@
 #include "game_fixture.h"
 #include "platform/drawing.h"
 #include "platform/random.h"
+#include "shell/score_report.h"
 
 namespace {
 
@@ -38,7 +39,7 @@ TEST_F(StartUpTest, RockColourHasOneFullComponentForAnySeed) {
             EXPECT_GE(c, 192);
             EXPECT_LE(c, 255);
         }
-        ExitStatusOf([] { EndProgram(0); });
+        ShutDown();
     }
 }
 
@@ -56,7 +57,7 @@ TEST_F(StartUpTest, FirstPlayerIsTheRedBallOnTheUpArrow) {
     EXPECT_EQ(player.Key, 200);
 
     // A second player goes after the current one, with the next image number.
-    CreatePlayer(4, 2.0f, PackRGB(0, 0, 255), 25);
+    ASSERT_TRUE(CreatePlayer(4, 2.0f, PackRGB(0, 0, 255), 25));
     EXPECT_EQ(ListCurrent(PlayerList)->SpriteId, 11);
     ListLast(PlayerList);
     EXPECT_EQ(ListCurrent(PlayerList)->Key, 25);
@@ -82,16 +83,21 @@ TEST_F(StartUpTest, BallIsShadedDarkToTheRimAndBlackAtTheCorners) {
     }
 }
 
-TEST_F(StartUpTest, ScoreReportListsEveryPlayerInThousands) {
+TEST(ScoreReportTest, ListsEveryPlayerInThousandsByPlaceInTheRoster) {
+    EXPECT_EQ(ScoreReportText({999, 12345, -1000}),
+              "Spielstand:\n\nPlayer 1: 0 Punkte\nPlayer 2: 12 Punkte\nPlayer 3: -1 Punkte\n");
+    EXPECT_EQ(ScoreReportText({}), "Spielstand:\n\n");
+}
+
+TEST_F(StartUpTest, GameOverReportsTheScoresOfEveryPlayerInRosterOrder) {
     Start(1);
-    CreatePlayer(4, 1.0f, PackRGB(0, 255, 0), 25);
-    ListFirst(PlayerList);
-    ListCurrent(PlayerList)->Score = 999;
-    ListLast(PlayerList);
-    ListCurrent(PlayerList)->Score = 12345;
-    EXPECT_EQ(ScoreReportText(), "Spielstand:\n\nPlayer 1: 0 Punkte\nPlayer 2: 12 Punkte\n");
-    ListDestroy(PlayerList);
-    EXPECT_EQ(ScoreReportText(), "Spielstand:\n\n");
+    ASSERT_TRUE(CreatePlayer(4, 1.0f, PackRGB(0, 255, 0), 25));
+    PlayerList.First->Rec.Score = 7000;
+    const GameOutcome outcome = RunGame();
+    ASSERT_EQ(outcome.How, GameOutcome::Ending::Report);
+    ASSERT_EQ(outcome.Scores.size(), 2u);
+    EXPECT_GE(outcome.Scores[0], 7000);
+    EXPECT_EQ(outcome.Scores[1], PlayerList.Last->Rec.Score);
 }
 
 struct FatalCase {
@@ -110,9 +116,7 @@ TEST_F(StartUpTest, EveryFatalErrorShowsItsNumberShutsDownAndEndsWithIt) {
         {{.WindowedDisplay = true}, 3}, {{.PixelAllocation = 2}, 4}, {{.PixelAllocation = 3}, 5},
     };
     for (const FatalCase& fatal : cases) {
-        headless::Reset();
-        headless::SetFailures(fatal.Failures);
-        EXPECT_EQ(ExitStatusOf(RunProgram), fatal.Code);
+        EXPECT_EQ(harness::PlayGame({.Failures = fatal.Failures}), fatal.Code);
         const std::string text = "Fehler Nr." + std::to_string(fatal.Code);
         ASSERT_EQ(headless::Messages().size(), 1u) << text;
         EXPECT_EQ(headless::Messages()[0].Title, "ERROR");
@@ -121,20 +125,17 @@ TEST_F(StartUpTest, EveryFatalErrorShowsItsNumberShutsDownAndEndsWithIt) {
         EXPECT_EQ(headless::LivePixelBlocks(), 0u) << text;
         EXPECT_EQ(ListCount(PlayerList) + ListCount(ColumnList), 0) << text;
 
-        // Keyboard, then display and images, then windows; the end comes last.
-        const auto& log = headless::CallLog();
-        EXPECT_EQ(log.back(), "EndProcess " + std::to_string(fatal.Code));
+        // The box, then keyboard, display and images, then windows.
         const auto shutdown = PlaceInLog("ShutdownDisplay");
-        EXPECT_LT(shutdown, static_cast<std::ptrdiff_t>(log.size())) << text;
+        EXPECT_LT(PlaceInLog("ShowMessage ERROR"), shutdown) << text;
+        EXPECT_LT(shutdown, static_cast<std::ptrdiff_t>(headless::CallLog().size())) << text;
         if (fatal.Code >= 2) {
             EXPECT_LT(PlaceInLog("CloseKeyboard"), shutdown) << text;
             EXPECT_LT(shutdown, PlaceInLog("DestroyHostWindow WindowClass_0")) << text;
         }
     }
     // Without a display the keyboard is not even tried.
-    headless::Reset();
-    headless::SetFailures({.DisplaySystem = true});
-    ExitStatusOf(RunProgram);
+    EXPECT_EQ(harness::StartGame({.Failures = {.DisplaySystem = true}}), kErrorDisplaySystem);
     EXPECT_EQ(PlaceInLog("OpenKeyboard"), static_cast<std::ptrdiff_t>(headless::CallLog().size()));
 }
 

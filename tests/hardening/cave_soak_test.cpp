@@ -5,9 +5,7 @@
 #include <deque>
 
 #include "cave_invariants.h"
-#include "game/frame_loop.h"
-#include "platform/host/headless_host.h"
-#include "shell/player.h"
+#include "headless_game.h"
 #include "shell/program.h"
 #include "soak_length.h"
 
@@ -25,37 +23,28 @@ struct CaveSoak {
 };
 CaveSoak Soak;
 
-// Thrown from a frame hook to leave the game loop.
-struct SoakOver {};
-
-void Stop(std::string broken) {
+// Returns false, which ends the game.
+bool Stop(std::string broken) {
     Soak.Broken = std::move(broken);
-    throw SoakOver{};
+    return false;
 }
 
-void CheckColumns(std::int32_t first) {
+// False when the game has to stop.
+bool CheckColumns(std::int32_t first) {
     std::string broken = CheckColumnRecords();
     for (std::int32_t x = first; broken.empty() && x < kCaveWidth; ++x) {
         broken = CheckPaintedColumn(x, Soak.Painted[x]);
     }
     if (broken.empty()) broken = CheckRockColour(Look.RockColour);
-    if (!broken.empty()) Stop("frame " + std::to_string(Soak.Frames) + ": " + broken);
+    if (!broken.empty()) return Stop("frame " + std::to_string(Soak.Frames) + ": " + broken);
     Soak.Drifted = Look.RockColour;
+    return true;
 }
 
-// The ball rides the middle of the passage it meets next, so the game never ends by itself.
-void KeepBallFlying() {
-    const List<CaveColumn>::Node* node = ColumnList.First;
-    for (std::int32_t i = 0; i < 160; ++i) node = node->Next;
-    Player& ball = PlayerList.First->Rec;
-    ball.Y = static_cast<float>((node->Rec.Upper + node->Rec.Lower) / 2.0 - ball.Radius);
-    ball.VelY = 0.0f;
-}
-
-void OnGameStart() {
+bool OnGameStart() {
     // The whole initial cave was painted with the start-up colour; column 0 is plain noise.
     Soak.Painted.assign(kCaveWidth, Look.RockColour);
-    CheckColumns(1);
+    return CheckColumns(1);
 }
 
 void CountGapsOfSixteen() {
@@ -65,7 +54,7 @@ void CountGapsOfSixteen() {
     }
 }
 
-void OnFrameEnd() {
+bool OnFrameEnd() {
     ++Soak.Frames;
     for (std::int32_t i = 0; i < 2; ++i) {
         Soak.Painted.pop_front();
@@ -73,25 +62,24 @@ void OnFrameEnd() {
     }
     // The new columns every frame; every column once the screen has turned over, which also
     // proves that the old ones moved left intact.
-    CheckColumns(Soak.Frames % 160 == 0 ? 0 : kCaveWidth - 2);
+    if (!CheckColumns(Soak.Frames % 160 == 0 ? 0 : kCaveWidth - 2)) return false;
     CountGapsOfSixteen();
-    KeepBallFlying();
-    if (Soak.Frames == Soak.Limit) Stop({});
+    // The ball rides the middle of the passage, so the game never ends by itself.
+    harness::KeepBallInPassage();
+    return Soak.Frames < Soak.Limit;
 }
 
 TEST(CaveSoak, EveryFrameKeepsTheColumnsTheTextureAndTheRockColourSound) {
     for (const std::uint32_t seed : {7u, 4000000000u}) {
         Soak = CaveSoak{};
         Soak.Limit = SoakLength("CAVE_SOAK_FRAMES", 2000);
-        headless::Reset();
-        headless::SetStartTick(seed);
-        Observer = {OnGameStart, OnFrameEnd, nullptr};
-        EXPECT_THROW(RunProgram(), SoakOver);
-        Observer = {};
+        harness::Hooks hooks;
+        hooks.OnGameStart = OnGameStart;
+        hooks.OnFrameEnd = OnFrameEnd;
+        EXPECT_EQ(harness::PlayGame({.Seed = seed}, &hooks), 0);
         EXPECT_EQ(Soak.Broken, "") << "seed " << seed;
         EXPECT_EQ(Soak.Frames, Soak.Limit) << "seed " << seed;
         EXPECT_EQ(headless::Messages().size(), 0u);
-        EXPECT_THROW(EndProgram(0), headless::ProcessExit);
         EXPECT_EQ(headless::LivePixelBlocks(), 0u);
         std::printf("seed %u: %llu frames checked, %llu new records with a stored gap of 16\n",
                     seed, static_cast<unsigned long long>(Soak.Frames),

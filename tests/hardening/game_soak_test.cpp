@@ -6,14 +6,11 @@
 
 #include <fstream>
 #include <random>
-#include <stdexcept>
 #include <vector>
 
-#include "cave/cave.h"
-#include "game/frame_loop.h"
-#include "platform/host/headless_host.h"
+#include "game/player.h"
+#include "headless_game.h"
 #include "platform/keyboard.h"
-#include "shell/player.h"
 #include "shell/program.h"
 #include "soak_length.h"
 
@@ -30,15 +27,12 @@ struct GameRecord {
     std::vector<std::uint32_t> Picture;
 };
 
-struct Game {
-    std::uint32_t Seed = 0;
-    std::vector<headless::KeyEvent> Script;
-};
+using Game = harness::GameSetup;
 
 // Up held and let go in random bursts; now and then P twice (a pause and its end) and, rarely,
 // Escape. Every pause is closed again, so a game can always end.
 Game RandomGame(std::mt19937& random) {
-    Game game{static_cast<std::uint32_t>(random()), {}};
+    Game game{.Seed = static_cast<std::uint32_t>(random())};
     std::uint32_t poll = 1;
     const auto gap = [&](std::uint32_t most) { return 1 + random() % most; };
     const auto tap = [&](std::uint8_t code) {
@@ -61,23 +55,15 @@ Game RandomGame(std::mt19937& random) {
 
 std::uint64_t FramesThisGame = 0;
 
-void CountFrame() {
-    if (++FramesThisGame > kMaxFrames) throw std::runtime_error("the game does not end");
-}
-
 GameRecord Play(const Game& game) {
-    headless::Reset();
-    headless::SetStartTick(game.Seed);
-    headless::SetKeyScript(game.Script);
     FramesThisGame = 0;
-    Observer = {nullptr, CountFrame, nullptr};
+    harness::Hooks hooks;
+    // A game that does not end is stopped and fails on its status.
+    hooks.OnFrameEnd = [] { return ++FramesThisGame <= kMaxFrames; };
     GameRecord record;
-    try {
-        RunProgram();
-    } catch (const headless::ProcessExit& exit) {
-        record.Status = exit.Status;
-    }
-    Observer = {};
+    const GameOutcome outcome = harness::PlayUntilEnd(game, &hooks);
+    record.Status = EndProgram(outcome);
+    if (outcome.How == GameOutcome::Ending::Stopped) record.Status = -1;
     record.Messages = headless::Messages();
     record.Polls = headless::PollCount();
     record.Picture = headless::LastPicture();

@@ -6,9 +6,10 @@
 #include "cave/cave.h"
 #include "crc32.h"
 #include "game/frame_loop.h"
+#include "game/player.h"
+#include "headless_game.h"
 #include "platform/display.h"
 #include "ppm.h"
-#include "shell/player.h"
 #include "shell/program.h"
 
 namespace headless = host::headless;
@@ -17,12 +18,7 @@ namespace {
 
 enum class EndKind { Report, Quit, Limit, Paused, Error };
 
-// Thrown from an observer hook to end the run at a frame end or a pause turn.
-struct StopRun {
-    EndKind Kind;
-};
-
-// The hooks are plain function pointers, so what they share lives here.
+// What the watcher and the end of the run share.
 struct RunState {
     std::FILE* Trace = nullptr;
     std::optional<std::uint32_t> FrameLimit;
@@ -31,8 +27,8 @@ struct RunState {
     bool KeepFlying = false;
     std::uint64_t Frames = 0;
     std::vector<std::uint32_t> Cave;  // the cave image as the run ended
-    bool Reported = false;
-    std::string MessageText;  // the last message box
+    EndKind Stop = EndKind::Limit;    // why the watcher stopped the game
+    std::string MessageText;          // the last message box
 };
 RunState Run;
 
@@ -48,30 +44,16 @@ void KeepCave() {
     Run.Cave.assign(cave.Pixels, cave.Pixels + static_cast<std::size_t>(cave.Width) * cave.Height);
 }
 
-// Read without moving the list's cursor, which the game relies on.
-const CaveColumn& ColumnAt(std::int32_t index) {
-    const List<CaveColumn>::Node* node = ColumnList.First;
-    for (std::int32_t i = 0; i < index; ++i) node = node->Next;
-    return node->Rec;
-}
-
-void StopAt(EndKind kind) {
-    KeepCave();
-    throw StopRun{kind};
-}
-
-void OnGameStart() {
-    if (Run.Trace != nullptr) {
-        const RgbColour& rock = Look.RockColour;
-        std::fprintf(Run.Trace, "I %d %d %d %08x\n", rock.Red, rock.Green, rock.Blue, CaveCrc());
-    }
-    if (Run.FrameLimit == 0u) StopAt(EndKind::Limit);
+// Returns false, which stops the game.
+bool StopAt(EndKind kind) {
+    Run.Stop = kind;
+    return false;
 }
 
 void WriteFrameLine() {
     const Player& player = PlayerList.First->Rec;
     const RgbColour& rock = Look.RockColour;
-    const CaveColumn& column = ColumnAt(160);
+    const CaveColumn& column = harness::ColumnAt(160);
     std::fprintf(Run.Trace, "F %llu %llu %.9g %.9g %.9g %d %d %d %d %d %.9g %.9g %08x\n",
                  static_cast<unsigned long long>(Run.Frames),
                  static_cast<unsigned long long>(headless::PollCount()),
@@ -81,36 +63,45 @@ void WriteFrameLine() {
                  static_cast<double>(column.Lower), CaveCrc());
 }
 
-// Like the column read above, this leaves both lists' cursors where the game put them.
-void KeepBallInPassage() {
-    const CaveColumn& column = ColumnAt(160);
-    Player& ball = PlayerList.First->Rec;
-    ball.Y = static_cast<float>((column.Upper + column.Lower) / 2.0 - ball.Radius);
-    ball.VelY = 0.0f;
-}
-
-void OnFrameEnd() {
-    ++Run.Frames;
-    if (Run.Trace != nullptr) WriteFrameLine();
-    if (Run.KeepFlying) KeepBallInPassage();
-    // A quit in the last allowed frame still ends as a quit.
-    if (Loop.QuitRequested != 0) {
-        KeepCave();
-    } else if (Run.FrameLimit == Run.Frames) {
-        StopAt(EndKind::Limit);
+class TraceWatcher : public GameWatcher {
+  public:
+    bool GameStarts() override {
+        if (Run.Trace != nullptr) {
+            const RgbColour& rock = Look.RockColour;
+            std::fprintf(Run.Trace, "I %d %d %d %08x\n", rock.Red, rock.Green, rock.Blue,
+                         CaveCrc());
+        }
+        return Run.FrameLimit == 0u ? StopAt(EndKind::Limit) : true;
     }
-}
+    bool FrameEnded() override {
+        ++Run.Frames;
+        if (Run.Trace != nullptr) WriteFrameLine();
+        if (Run.KeepFlying) harness::KeepBallInPassage();
+        // A quit in the last allowed frame still ends as a quit.
+        if (Loop.QuitRequested == 0 && Run.FrameLimit == Run.Frames) return StopAt(EndKind::Limit);
+        return true;
+    }
+    // Once every scripted poll has been read, the keys can never change again: a pause that is
+    // still on then lasts for ever.
+    bool PauseTurnStarts() override {
+        return headless::PollCount() >= Run.LastScriptPoll ? StopAt(EndKind::Paused) : true;
+    }
+};
 
-// Once every scripted poll has been read, the keys can never change again: a pause that is
-// still on then lasts for ever.
-void OnPauseTurn() {
-    if (headless::PollCount() >= Run.LastScriptPoll) StopAt(EndKind::Paused);
-}
+void OnMessage(const headless::Message& message) { Run.MessageText = message.Text; }
 
-void OnMessage(const headless::Message& message) {
-    KeepCave();
-    Run.Reported = message.Title == "Game Over!";
-    Run.MessageText = message.Text;
+EndKind EndOf(const GameOutcome& outcome) {
+    switch (outcome.How) {
+        case GameOutcome::Ending::Report:
+            return EndKind::Report;
+        case GameOutcome::Ending::Fatal:
+            return EndKind::Error;
+        case GameOutcome::Ending::Stopped:
+            return Run.Stop;
+        case GameOutcome::Ending::Quit:
+            break;
+    }
+    return EndKind::Quit;
 }
 
 void WriteEndLine(EndKind end) {
@@ -124,15 +115,6 @@ void WriteEndLine(EndKind end) {
     if (end == EndKind::Limit) line += "limit";
     if (end == EndKind::Paused) line += "paused";
     std::fprintf(Run.Trace, "%s\n", line.c_str());
-}
-
-// Frees what the game holds after a hook stopped it, as any other end of the game would.
-int ShutDown() {
-    try {
-        EndProgram(0);
-    } catch (const headless::ProcessExit& exit) {
-        return exit.Status;
-    }
 }
 
 // Returns the file that could not be written, empty when all were.
@@ -167,24 +149,14 @@ int RunCavesim(const Options& options, const std::vector<headless::KeyEvent>& ev
     for (const headless::KeyEvent& event : events) {
         Run.LastScriptPoll = std::max<std::uint64_t>(Run.LastScriptPoll, event.Poll);
     }
-    headless::Reset();
-    headless::SetStartTick(options.Seed);
-    headless::SetKeyScript(events);
+    TraceWatcher watcher;
+    const GameOutcome outcome =
+        harness::PlayUntilEnd({.Seed = options.Seed, .Script = events}, &watcher);
+    // The cave as the game ended, before the shutdown path frees it; the box comes with it.
+    KeepCave();
     headless::SetMessageHook(OnMessage);
-    Observer = {OnGameStart, OnFrameEnd, OnPauseTurn};
-
-    int status = 0;
-    EndKind end = EndKind::Error;
-    try {
-        RunProgram();
-    } catch (const headless::ProcessExit& exit) {
-        status = exit.Status;
-        end = Run.Reported ? EndKind::Report : status == 0 ? EndKind::Quit : EndKind::Error;
-    } catch (const StopRun& stop) {
-        end = stop.Kind;
-        status = ShutDown();
-    }
-    Observer = {};
+    const int status = EndProgram(outcome);
+    const EndKind end = EndOf(outcome);
 
     if (end == EndKind::Error) {
         std::fprintf(stderr, "cavesim: the game failed: %s\n", Run.MessageText.c_str());

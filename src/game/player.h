@@ -2,7 +2,6 @@
 #pragma once
 
 #include <cstdint>
-#include <string>
 
 #include "platform/cursor_list.h"
 
@@ -27,7 +26,7 @@ extern List<Player> PlayerList;
 void AddPlayerRecord();
 // The colour of ring `ring` (0 = centre) of a ball image: darker towards the rim.
 std::int32_t BallShade(std::int32_t colour, std::int32_t radius, std::int32_t ring);
-void CreatePlayer(std::int32_t radius, float gravityScale, std::int32_t colour, std::int32_t key);
-// The text of the final report, every player with its points.
-std::string ScoreReportText();
-[[noreturn]] void ShowScoreReport();
+// Adds the player and draws its ball image. False when the image cannot be made; the record
+// stays in the roster, as the shutdown path frees it with the rest.
+[[nodiscard]] bool CreatePlayer(std::int32_t radius, float gravityScale, std::int32_t colour,
+                                std::int32_t key);

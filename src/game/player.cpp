@@ -1,11 +1,10 @@
-#include "shell/player.h"
+#include "game/player.h"
 
 #include <cmath>
 
 #include "cave/rounding.h"
 #include "platform/display.h"
 #include "platform/drawing.h"
-#include "shell/program.h"
 
 List<Player> PlayerList;
 
@@ -50,14 +49,15 @@ void AddPlayerRecord() {
     player->SpriteId = spriteId;
 }
 
-void CreatePlayer(std::int32_t radius, float gravityScale, std::int32_t colour, std::int32_t key) {
+bool CreatePlayer(std::int32_t radius, float gravityScale, std::int32_t colour, std::int32_t key) {
     AddPlayerRecord();
     Player* player = ListCurrent(PlayerList);
     player->Colour = colour;
     player->GravityScale = gravityScale;
     player->Key = key;
-    if (CreateImage(player->SpriteId, 2 * radius, 2 * radius) == 0) ErrorExit(5);
+    if (CreateImage(player->SpriteId, 2 * radius, 2 * radius) == 0) return false;
     BeginDrawing(ImageTarget(player->SpriteId));
     DrawShadedBall(radius, colour);
     EndDrawing();
+    return true;
 }
