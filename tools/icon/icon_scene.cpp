@@ -3,10 +3,10 @@
 #include <cmath>
 
 #include "cave/cave.h"
+#include "game/player.h"
+#include "headless_game.h"
 #include "platform/display.h"
 #include "platform/drawing.h"
-#include "platform/host/headless_host.h"
-#include "shell/player.h"
 #include "shell/program.h"
 
 namespace {
@@ -38,13 +38,15 @@ void RepaintCave() {
     EndDrawing();
 }
 
-void DrawBall(std::int32_t centreX) {
+// False when the ball's image cannot be made.
+bool DrawBall(std::int32_t centreX) {
     const CaveColumn column = PassageAt(centreX);
     const std::int32_t centreY = static_cast<std::int32_t>((column.Upper + column.Lower) / 2.0f);
-    CreatePlayer(kBallRadius, 1.0f, PackRGB(255, 0, 0), 200);
+    if (!CreatePlayer(kBallRadius, 1.0f, PackRGB(255, 0, 0), 200)) return false;
     SetBlitTarget(kCaveSprite);
     BlitImageKeyed(kBallSprite, centreX - kBallRadius, centreY - kBallRadius);
     SetBlitTarget(-1);
+    return true;
 }
 
 // Coverage of the pixel at (x, y) by a square of `size` with corners of radius r, 0..255,
@@ -75,23 +77,22 @@ std::uint32_t Average(const double sum[4], double area) {
     return pixel;
 }
 
-// The one way out, which gives back every image; on the headless host it ends by throwing.
-void EndGame() {
-    try {
-        EndProgram(0);
-    } catch (const host::headless::ProcessExit&) {
-    }
+// The start-up cave repainted along the icon's passage, with the ball in it; false when the game
+// cannot start or the ball's image cannot be made.
+bool PaintScene(std::int32_t left) {
+    if (harness::StartGame({.Seed = kSeed}) != 0) return false;
+    RepaintCave();
+    return DrawBall(left + kSceneSize / 2);
 }
 
 }  // namespace
 
 IconPicture PaintIconScene() {
-    host::headless::Reset();
-    host::headless::SetStartTick(kSeed);
-    StartProgram();
-    RepaintCave();
     const std::int32_t left = (kCaveWidth - kSceneSize) / 2;
-    DrawBall(left + kSceneSize / 2);
+    if (!PaintScene(left)) {
+        ShutDown();
+        return {};
+    }
 
     const ImageView cave = PeekImage(kCaveSprite);
     IconPicture icon;
@@ -104,7 +105,7 @@ IconPicture PaintIconScene() {
             icon.Pixels[(y + kMargin) * icon.Size + x + kMargin] = alpha << 24 | rgb;
         }
     }
-    EndGame();
+    ShutDown();
     return icon;
 }
 

@@ -11,7 +11,7 @@ struct IconPicture {
     std::vector<std::uint32_t> Pixels;
 };
 
-// The scene at full size, with rounded, see-through corners.
+// The scene at full size, with rounded, see-through corners; Size 0 when the game could not start.
 IconPicture PaintIconScene();
 // Each pixel the average of the square of pixels it covers (colours weighted by their alpha).
 IconPicture ShrinkIcon(const IconPicture& from, std::int32_t size);

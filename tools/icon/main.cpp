@@ -14,6 +14,7 @@ constexpr int kWindowIconSize = 64;
 
 bool WriteAll(const std::string& dir, const std::vector<int>& sizes) {
     const IconPicture scene = PaintIconScene();
+    if (scene.Size == 0) return false;
     std::vector<IconPicture> icons;
     bool written = true;
     for (const int size : sizes) {
