@@ -22,6 +22,8 @@ constexpr WindowId kWindow = 1;
 constexpr double kTicksPerMillisecond = 10'000.0;
 // How late a browser timer may fire, in milliseconds: pacing wakes this much early.
 constexpr double kTimerLateness = 1.5;
+// Browsers stretch timers shorter than this to this when they are chained, as the game's are.
+constexpr double kShortestTimer = 4.0;
 
 // Every bit of host state lives here.
 struct WebHost {
@@ -379,8 +381,8 @@ void WaitForCounter(std::int64_t ticks) {
     std::int64_t now = 0;
     ReadCounter(now);
     if (ticks <= now) return;
-    const double remaining = static_cast<double>(ticks - now) / kTicksPerMillisecond;
-    YieldToBrowser(remaining > kTimerLateness ? remaining - kTimerLateness : 0);
+    const double sleep = static_cast<double>(ticks - now) / kTicksPerMillisecond - kTimerLateness;
+    YieldToBrowser(sleep >= kShortestTimer ? sleep : 0);
 }
 
 // The game resumes here when the time is up; the page runs meanwhile.
