@@ -48,7 +48,6 @@
   }
 
   document.getElementById('message-ok').addEventListener('click', () => dialog.close());
-  again.addEventListener('click', () => window.location.reload());
   window.addEventListener('resize', fitCanvas);
   // Late fonts change the height of the text around the picture, and so where it is centred.
   new ResizeObserver(fitCanvas).observe(document.querySelector('main'));
@@ -58,9 +57,21 @@
   window.Module = {
     canvas,
     showMessage,
+    // The game waits until the player asks for the next one.
     onGameEnd() {
       over.hidden = false;
       again.focus();
+      return new Promise((resolve) => {
+        again.addEventListener(
+          'click',
+          () => {
+            over.hidden = true;
+            canvas.focus();
+            resolve();
+          },
+          { once: true },
+        );
+      });
     },
   };
 })();

@@ -54,12 +54,13 @@ export async function openHeld(page, url, beforeStart) {
 
 // Holds the ball near row 120 with Up, as a player would, so that a slow screenshot on a busy
 // machine still finds it in flight. Like a keyboard's auto-repeat, the state is sent again and
-// again: the game listens for keys only once its code has started.
+// again: the game listens for keys only once its code has started. window.stopAutopilot() lets
+// go of the ball.
 export function startAutopilot(page) {
   return page.evaluate(() => {
     const canvas = document.getElementById('game');
     const context = canvas.getContext('2d');
-    setInterval(() => {
+    const pilot = setInterval(() => {
       const column = context.getImageData(162, 0, 1, 240).data;
       let top = 240;
       for (let y = 1; y < 239; ++y) {
@@ -71,6 +72,7 @@ export function startAutopilot(page) {
       const type = top > 120 ? 'keydown' : 'keyup';
       canvas.dispatchEvent(new KeyboardEvent(type, { code: 'ArrowUp', key: 'ArrowUp' }));
     }, 5);
+    window.stopAutopilot = () => clearInterval(pilot);
   });
 }
 

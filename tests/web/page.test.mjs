@@ -219,6 +219,7 @@ test('Escape ends the game at once with no box; "Play again" starts a new one', 
   await press(page, 'Escape');
   await page.locator('#over').waitFor({ timeout: 2000 });
   assert.equal(await page.locator('#message').getAttribute('open'), null, 'a box was shown');
+  await page.evaluate(() => window.stopAutopilot());
   await playAgain(page);
   assert.deepEqual(page.errors, []);
   await page.close();

@@ -4,7 +4,8 @@ if(EMSCRIPTEN)
   add_library(cave_host_web OBJECT ${CMAKE_CURRENT_LIST_DIR}/web_host.cpp)
   target_include_directories(cave_host_web PUBLIC ${CAVE_SOURCE_ROOT})
 
-  add_executable(cave ${CAVE_SOURCE_ROOT}/shell/main.cpp)
+  # Games in a row in one page (web/main.cpp) instead of the desktop's command line.
+  add_executable(cave ${PROJECT_SOURCE_DIR}/web/main.cpp)
   target_link_libraries(cave PRIVATE cave_game cave_host_web)
   # ASYNCIFY lets the game's own loop, its frame wait and its message boxes give the browser
   # its turn and carry on where they were.

@@ -1,6 +1,8 @@
 // The browser host: the page's <canvas id="game"> is the window, DOM key events are the
 // keyboard, the page's dialog is the message box, and every wait hands the main thread back to
 // the browser (ASYNCIFY). The only file of the game that includes emscripten headers.
+#include "platform/host/web_host.h"
+
 #include <emscripten.h>
 #include <emscripten/html5.h>
 
@@ -233,9 +235,13 @@ EM_ASYNC_JS(int, AwaitPageDialog, (const char* title, const char* text), {
 
 EM_JS(double, WallClock, (), { return Date.now(); });
 
-EM_ASYNC_JS(void, AwaitNewGame, (int status), {
-    if (typeof Module.onGameEnd === 'function') Module.onGameEnd(status);
-    await new Promise(() => {});
+// The page answers when the player wants another game; without a page there is none.
+EM_ASYNC_JS(void, AwaitPageNewGame, (int status), {
+    if (typeof Module.onGameEnd === 'function') {
+        await Module.onGameEnd(status);
+    } else {
+        await new Promise(() => {});
+    }
 });
 
 // Gives the main thread back to the browser: for `milliseconds` on a timer, or for 0 just one
@@ -394,9 +400,15 @@ std::uint32_t* AllocatePixels(std::size_t count) {
 
 void FreePixels(std::uint32_t* pixels) { std::free(pixels); }
 
-// A page cannot end: the game tells it, and stays parked until the page starts a new one.
-[[noreturn]] void EndProcess(int status) {
-    for (;;) AwaitNewGame(status);
+// The browser's program never ends the page (web/main.cpp); should anything try, the game stops
+// here and the page stays as it is.
+[[noreturn]] void EndProcess(int /*status*/) {
+    for (;;) YieldToBrowser(60'000);
 }
 
+namespace web {
+
+void AwaitNewGame(int status) { AwaitPageNewGame(status); }
+
+}  // namespace web
 }  // namespace host
