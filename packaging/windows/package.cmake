@@ -7,6 +7,8 @@ foreach(input EXE VERSION OUT)
   endif()
 endforeach()
 find_program(STRIP NAMES x86_64-w64-mingw32-strip REQUIRED)
+# The zip is written from inside the staging folder.
+get_filename_component(OUT ${OUT} ABSOLUTE)
 
 set(root ${CMAKE_CURRENT_LIST_DIR}/../..)
 set(name cave-${VERSION}-windows-x86_64)

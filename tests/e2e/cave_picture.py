@@ -2,7 +2,7 @@
 
 import time
 
-from xsession import wait_for
+from xsession import Picture, fail, wait_for
 
 RED = (255, 0, 0)
 WHITE = (255, 255, 255)
@@ -73,3 +73,19 @@ def box_picture(x, known=()):
 
     wait_for(drawn, 5, "the box to be drawn")
     return box, shots[-1]
+
+
+def shrunk(picture, n):
+    """One pixel per n x n block, after checking every block is a single colour."""
+    row_bytes = 3 * picture.width
+    rows = [picture.data[y * row_bytes : (y + 1) * row_bytes] for y in range(picture.height)]
+    small = bytearray()
+    for y in range(0, picture.height, n):
+        if any(rows[y + k] != rows[y] for k in range(1, n)):
+            fail(f"scale {n}: rows {y}..{y + n - 1} differ")
+        for x in range(0, row_bytes, 3 * n):
+            block = rows[y][x : x + 3 * n]
+            if block != block[:3] * n:
+                fail(f"scale {n}: pixels {x // 3}..{x // 3 + n - 1} of row {y} differ")
+            small += block[:3]
+    return Picture(picture.width // n, picture.height // n, bytes(small))

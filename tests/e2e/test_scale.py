@@ -4,8 +4,8 @@ game picture with every pixel repeated N x N times, exactly."""
 import sys
 
 from cave_picture import (FPS_TEXT, SCORE_TEXT, WHITE, ball_top, colour_count, has_border,
-                          has_white)
-from xsession import Picture, XSession, exit_status, fail
+                          has_white, shrunk)
+from xsession import XSession, exit_status, fail
 
 CAVE = sys.argv[1]
 DESKTOP = (1024, 768)
@@ -14,22 +14,6 @@ LABEL = (10, 10, 10 + 4 * 8, 10 + 13)  # "FPS:", four 8x13 glyphs: the same in e
 
 def white_mask(picture, box):
     return [p == WHITE for p in picture.region(*box)]
-
-
-def shrunk(picture, n):
-    """One pixel per n x n block, after checking every block is a single colour."""
-    row_bytes = 3 * picture.width
-    rows = [picture.data[y * row_bytes : (y + 1) * row_bytes] for y in range(picture.height)]
-    small = bytearray()
-    for y in range(0, picture.height, n):
-        if any(rows[y + k] != rows[y] for k in range(1, n)):
-            fail(f"scale {n}: rows {y}..{y + n - 1} differ")
-        for x in range(0, row_bytes, 3 * n):
-            block = rows[y][x : x + 3 * n]
-            if block != block[:3] * n:
-                fail(f"scale {n}: pixels {x // 3}..{x // 3 + n - 1} of row {y} differ")
-            small += block[:3]
-    return Picture(picture.width // n, picture.height // n, bytes(small))
 
 
 def first_picture(scale):

@@ -17,7 +17,8 @@ import time
 
 from wine_session import WineSession, fail
 
-from cave_picture import ball_top, ball_track, colour_count, has_border  # noqa: E402  (tests/e2e)
+from cave_picture import (ball_top, ball_track, colour_count, has_border,  # noqa: E402
+                          shrunk)  # (tests/e2e)
 from xsession import exit_status  # noqa: E402  (tests/e2e)
 
 WINDOW = (352, 264, 320, 240)  # a 320x240 window centred on a 1024x768 desktop
@@ -150,6 +151,29 @@ def scenario_demo(session, args):
           f"--play all say {box['text']!r}")
 
 
+def scenario_scaled_display(session, args):
+    """At 200% display scaling the game doubles itself, centred, with sharp pixels."""
+    def set_dpi(dpi):
+        return session.wine("wine", "reg", "add", r"HKCU\Control Panel\Desktop", "/v",
+                            "LogPixels", "/t", "REG_DWORD", "/d", str(dpi), "/f")
+
+    expect(set_dpi(192).returncode == 0, "could not set the display to 200%")
+    try:
+        session.start_wine(args.exe)
+        window = session.game_window()
+        geometry = session.geometry(window)
+        expected = {"x": 192, "y": 144, "width": 640, "height": 480, "border": 0}
+        expect(geometry == expected, f"window {geometry}, expected {expected}")
+        shot = session.wait_for_picture(window, has_border, 30, "a picture with the red border")
+        small = shrunk(shot, 2)
+        expect(has_border(small) and colour_count(small) >= 200,
+               "the doubled picture lacks its border or its textured cave")
+    finally:
+        session.end_wine()
+        set_dpi(96)
+    print("scaled display: 640x480 at (192, 144), every pixel 2x2")
+
+
 SCENARIOS = {
     "prefix": scenario_prefix,
     "window": scenario_window,
@@ -158,6 +182,7 @@ SCENARIOS = {
     "game_over": scenario_game_over,
     "course": scenario_course,
     "demo": scenario_demo,
+    "scaled_display": scenario_scaled_display,
 }
 
 
