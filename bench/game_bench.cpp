@@ -12,6 +12,7 @@
 #include "platform/drawing.h"
 #include "platform/random.h"
 #include "shell/program.h"
+#include "shell/shutdown.h"
 
 namespace {
 

@@ -9,6 +9,7 @@
 inline constexpr std::int32_t kCaveSprite = 1;
 inline constexpr std::int32_t kCaveWidth = 320;
 inline constexpr std::int32_t kCaveHeight = 240;
+inline constexpr std::int32_t kScrollStep = 2;  // columns the cave moves on in a running frame
 
 struct CaveColumn {
     float Upper;  // y of the top edge of the open space

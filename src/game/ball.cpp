@@ -10,8 +10,9 @@ namespace {
 
 std::int32_t ScoreIncrement(const CaveColumn& column) {
     // The narrower the passage, the more a frame is worth.
-    const std::int32_t n = RoundToInt(static_cast<double>(column.Upper) - column.Lower + 240.0);
-    return (n + n) * 100 / 240;
+    const std::int32_t n =
+        RoundToInt(static_cast<double>(column.Upper) - column.Lower + kCaveHeight);
+    return (n + n) * 100 / kCaveHeight;
 }
 
 // Touching is judged at the centre's height against both edges; touching an edge exactly is
@@ -27,7 +28,7 @@ bool UpdatePlayer(Player& player) {
     const bool held = IsKeyDown(player.Key) != 0;
     if (player.Crashed != 0) {
         // A crashed ball stays where it hit and moves with the rock.
-        player.X = static_cast<float>(player.X - 2.0);
+        player.X = static_cast<float>(player.X - static_cast<double>(kScrollStep));
         return false;
     }
     // The position moves with last frame's velocity; the new velocity counts from the next one.

@@ -3,7 +3,9 @@
 #include "cave/cave.h"
 #include "cave/rounding.h"
 #include "game/ball.h"
+#include "game/hud.h"
 #include "game/player.h"
+#include "game/rock_drift.h"
 #include "platform/display.h"
 #include "platform/keyboard.h"
 #include "platform/system.h"
@@ -13,6 +15,8 @@ FrameLoop Loop;
 namespace {
 
 constexpr std::int32_t kFpsWindowFrames = 500;
+constexpr std::uint32_t kInactiveCheckMilliseconds = 10;
+constexpr std::uint32_t kPauseTurnMilliseconds = 100;
 
 void CountFrame() {
     if (++Loop.FpsFrameCount > kFpsWindowFrames) {
@@ -22,8 +26,8 @@ void CountFrame() {
 }
 
 void ReadKeys() {
-    while (IsDisplayActive() == 0) {
-    }
+    // An inactive display is waited out without keeping a core busy.
+    while (IsDisplayActive() == 0) SleepMilliseconds(kInactiveCheckMilliseconds);
     PollKeyboard();
     // Escape is asked before P, every frame: both share the release latches with the pause loop.
     if (WasKeyReleased(kKeyEscape) != 0) Loop.QuitRequested = 1;
@@ -50,13 +54,16 @@ void StartFrame() {
 void ComposePicture() {
     ClearBackBuffer(0, 0, 0);
     BlitImage(kCaveSprite, 0, 0);
-    ScrollCave(2);
+    ScrollCave(kScrollStep);
     DriftRockColour();
+    const Player* last = nullptr;
     ListReset(PlayerList);
     while (const Player* player = ListNext(PlayerList)) {
         BlitImageKeyed(player->SpriteId, RoundToInt(player->X), RoundToInt(player->Y));
+        last = player;
     }
-    DrawHud();
+    // The score shown is the last player's; a game without players has ended before this.
+    if (last != nullptr) DrawHud(*last);
 }
 
 namespace {
@@ -66,7 +73,7 @@ namespace {
 bool RunPauseLoop(GameWatcher& watcher) {
     while (Loop.Paused != 0) {
         if (!watcher.PauseTurnStarts()) return false;
-        SleepMilliseconds(100);
+        SleepMilliseconds(kPauseTurnMilliseconds);
         BlitImage(kCaveSprite, 0, 0);
         PresentFrame();
         PollKeyboard();

@@ -44,11 +44,3 @@ GameOutcome RunGame(GameWatcher* watcher = nullptr);
 // Loop.AnyFlying); ComposePicture draws the next picture into the back buffer.
 void StartFrame();
 void ComposePicture();
-void DrawHud();
-// A short text drawn on the picture, built without allocating.
-struct ReadOut {
-    char Text[24];
-};
-// "FPS: " and the rate over the current window; 0 when no time has passed.
-ReadOut FpsReadOut(std::int32_t frames, std::uint32_t elapsed);
-void DriftRockColour();

@@ -1,10 +1,11 @@
+#include "game/hud.h"
+
 #include <charconv>
 #include <cstring>
 
 #include "cave/cave.h"
 #include "cave/rounding.h"
 #include "game/frame_loop.h"
-#include "game/player.h"
 #include "platform/display.h"
 #include "platform/drawing.h"
 #include "platform/system.h"
@@ -27,17 +28,16 @@ ReadOut FpsReadOut(std::int32_t frames, std::uint32_t elapsed) {
     return NumberReadOut("FPS: ", rate);
 }
 
-void DrawHud() {
+void DrawHud(const Player& scored) {
     BeginDrawing(BackBufferTarget());
     SetDrawMode(kOutlineOnly);
     FillRect(0, 0, kCaveWidth, kCaveHeight, PackRGB(255, 0, 0));
     SetDrawColour(255, 255, 255);
     SetDrawMode(kTransparentText);
     const std::uint32_t elapsed = TickCount() - Loop.FpsWindowStart;
-    SetTextCursor(10, 10);
+    SetTextCursor(kFpsTextX, kFpsTextY);
     DrawTextAtCursor(FpsReadOut(Loop.FpsFrameCount, elapsed).Text);
-    // The score of the player the drawing walk ended on: the last one.
-    SetTextCursor(270, 190);
-    DrawTextAtCursor(NumberReadOut("", ListCurrent(PlayerList)->Score / 1000).Text);
+    SetTextCursor(kScoreTextX, kScoreTextY);
+    DrawTextAtCursor(NumberReadOut("", scored.Score / 1000).Text);
     EndDrawing();
 }

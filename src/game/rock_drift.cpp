@@ -1,5 +1,6 @@
+#include "game/rock_drift.h"
+
 #include "cave/cave.h"
-#include "game/frame_loop.h"
 #include "platform/random.h"
 
 namespace {
@@ -8,10 +9,10 @@ namespace {
 // the lead and the old leader steps down, so one component always stays full.
 void StepComponent(std::int32_t& value, std::int32_t& leader) {
     value += RandomUpTo(2) - 1;
-    if (value < 192) value = 192;
-    if (value >= 255) {
+    if (value < kRockComponentLow) value = kRockComponentLow;
+    if (value >= kRockComponentHigh) {
         --leader;
-        value = 255;
+        value = kRockComponentHigh;
     }
 }
 
@@ -19,15 +20,15 @@ void StepComponent(std::int32_t& value, std::int32_t& leader) {
 
 void DriftRockColour() {
     RgbColour& rock = Look.RockColour;
-    if (rock.Red == 255) {
+    if (rock.Red == kRockComponentHigh) {
         StepComponent(rock.Green, rock.Red);
         StepComponent(rock.Blue, rock.Red);
     }
-    if (rock.Green == 255) {
+    if (rock.Green == kRockComponentHigh) {
         StepComponent(rock.Red, rock.Green);
         StepComponent(rock.Blue, rock.Green);
     }
-    if (rock.Blue == 255) {
+    if (rock.Blue == kRockComponentHigh) {
         StepComponent(rock.Red, rock.Blue);
         StepComponent(rock.Green, rock.Blue);
     }

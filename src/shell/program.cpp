@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "cave/cave.h"
+#include "game/game_state.h"
 #include "game/player.h"
 #include "platform/display.h"
 #include "platform/drawing.h"
@@ -12,6 +13,7 @@
 #include "platform/random.h"
 #include "platform/system.h"
 #include "shell/game_keeping.h"
+#include "shell/shutdown.h"
 
 namespace {
 
@@ -33,10 +35,7 @@ void ChooseRockColour() {
 // Everything a previous game in this process left behind goes, so that games can run in a row.
 void ZeroProgramState() {
     ResetPlatformState();
-    ListDestroy(PlayerList);
-    ListDestroy(ColumnList);
-    Look = CaveLook{};
-    Loop = FrameLoop{};
+    ResetGameState();
 }
 
 }  // namespace

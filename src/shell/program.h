@@ -29,9 +29,3 @@ int RunProgram();
 std::int32_t StartProgram(const Demo* playback = nullptr);
 // The window, its display and the first cave; 0, or the fatal error's number.
 std::int32_t OpenGameScreen();
-// Shows the box the outcome calls for (score report, numbered error; none after a quit or a
-// stop), then takes the one shutdown path. Returns the exit status: the error's number, else 0.
-int EndProgram(const GameOutcome& outcome);
-// The one way out: keyboard, display and images, windows, then the lists.
-void ShutDown();
-void ShowMessageBox(const char* title, const char* text);

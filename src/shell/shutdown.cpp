@@ -1,3 +1,5 @@
+#include "shell/shutdown.h"
+
 #include <charconv>
 
 #include "cave/cave.h"
@@ -5,7 +7,6 @@
 #include "platform/display.h"
 #include "platform/keyboard.h"
 #include "platform/system.h"
-#include "shell/program.h"
 #include "shell/score_report.h"
 
 namespace {

@@ -2,6 +2,7 @@
 #include <vector>
 
 #include "cave/rounding.h"
+#include "game/rock_drift.h"
 #include "game_fixture.h"
 #include "platform/drawing.h"
 

@@ -1,6 +1,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "game/hud.h"
+#include "game/rock_drift.h"
 #include "game_fixture.h"
 #include "platform/keyboard.h"
 #include "platform/random.h"

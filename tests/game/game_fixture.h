@@ -12,6 +12,7 @@
 #include "headless_game.h"
 #include "platform/display.h"
 #include "shell/program.h"
+#include "shell/shutdown.h"
 
 namespace headless = host::headless;
 

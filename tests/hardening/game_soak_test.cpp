@@ -12,6 +12,7 @@
 #include "headless_game.h"
 #include "platform/keyboard.h"
 #include "shell/program.h"
+#include "shell/shutdown.h"
 #include "soak_length.h"
 
 namespace headless = host::headless;

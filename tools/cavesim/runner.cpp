@@ -11,6 +11,7 @@
 #include "platform/display.h"
 #include "ppm.h"
 #include "shell/program.h"
+#include "shell/shutdown.h"
 
 namespace headless = host::headless;
 

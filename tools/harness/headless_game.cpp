@@ -2,6 +2,7 @@
 
 #include "game/player.h"
 #include "shell/program.h"
+#include "shell/shutdown.h"
 
 namespace headless = host::headless;
 

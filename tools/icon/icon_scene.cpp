@@ -8,6 +8,7 @@
 #include "platform/display.h"
 #include "platform/drawing.h"
 #include "shell/program.h"
+#include "shell/shutdown.h"
 
 namespace {
 
