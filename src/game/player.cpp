@@ -17,15 +17,12 @@ std::int32_t ShadeChannel(std::int32_t channel, double factor) {
     return RoundToInt(static_cast<float>(channel * factor));
 }
 
-}  // namespace
-
+// The colour of ring `ring` (0 = centre) of a ball image: darker towards the rim.
 std::int32_t BallShade(std::int32_t colour, std::int32_t radius, std::int32_t ring) {
     const double f = std::cos(ring * kPi / (radius * 2.0));
     return PackRGB(ShadeChannel(RedOf(colour), f), ShadeChannel(GreenOf(colour), f),
                    ShadeChannel(BlueOf(colour), f));
 }
-
-namespace {
 
 // Concentric circles from the outside in, darkening towards the rim; the outermost comes out
 // black, which is the images' transparent colour.

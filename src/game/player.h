@@ -24,8 +24,6 @@ extern List<Player> PlayerList;
 
 // Appends a player with the defaults after the current one; it becomes current.
 void AddPlayerRecord();
-// The colour of ring `ring` (0 = centre) of a ball image: darker towards the rim.
-std::int32_t BallShade(std::int32_t colour, std::int32_t radius, std::int32_t ring);
 // Adds the player and draws its ball image. False when the image cannot be made; the record
 // stays in the roster, as the shutdown path frees it with the rest.
 [[nodiscard]] bool CreatePlayer(std::int32_t radius, float gravityScale, std::int32_t colour,

@@ -50,6 +50,3 @@ struct ImageView {
 ImageView PeekImage(std::int32_t n);
 ImageView PeekBackBuffer();
 std::int32_t FramePeriod();
-// Entries of the image table and of the window table.
-std::int32_t ImageCapacity();
-std::int32_t WindowCapacity();

@@ -1,5 +1,5 @@
 // The display's program-wide state, shared by the display's own units (windows, images, blits,
-// pacing). Nothing outside the display includes this.
+// pacing) and read by its tests. Nothing else includes this.
 #pragma once
 
 #include <cstdint>

@@ -84,7 +84,6 @@ void CloseAllWindows() {
     }
 }
 
-std::int32_t WindowCapacity() { return static_cast<std::int32_t>(Display.Windows.size()); }
 
 std::uint32_t WindowStyleOf(WindowHandle window) {
     for (const WindowEntry& entry : Display.Windows) {

@@ -4,8 +4,8 @@
 #include <cstdint>
 
 struct DrawTarget {
-    void* Context = nullptr;     // non-null while the target is lent
-    void (*GiveBack)() = nullptr;  // gives the target back to its producer; EndDrawing calls it
+    void* Context = nullptr;          // non-null while the target is lent
+    void (*GiveBack)() = nullptr;     // gives the target back to its producer; EndDrawing calls it
     std::uint32_t* Pixels = nullptr;  // row 0 of the pixels, 0x00RRGGBB
     std::int32_t Pitch = 0;           // bytes from one row to the next
     std::int32_t Width = 0;

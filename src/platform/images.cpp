@@ -73,5 +73,3 @@ ImageView PeekImage(std::int32_t n) {
     if (image == nullptr) return {};
     return {image->Pixels, image->Width, image->Height};
 }
-
-std::int32_t ImageCapacity() { return static_cast<std::int32_t>(Display.Images.size()); }

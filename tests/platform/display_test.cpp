@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/display_state.h"
 #include "platform/host/host.h"
 #include "platform_fixture.h"
 
@@ -53,9 +54,9 @@ TEST_F(Display, CentringOverTheActiveWindow) {
     OpenMainWindow(0, 0, 0, 320, 240, kGameWindowFlags, "");  // at 352, 264
     OpenMainWindow(1, 0, 0, 100, 50, kWindowStylePopup | kCentreOnActiveWindow, "");
     EXPECT_TRUE(Logged("CreateHostWindow WindowClass_1 462 359 100 50"));
-    EXPECT_EQ(WindowCapacity(), 10);
+    EXPECT_EQ(::Display.Windows.size(), 10u);
     OpenMainWindow(12, 0, 0, 10, 10, kWindowStylePopup, "");
-    EXPECT_EQ(WindowCapacity(), 22);
+    EXPECT_EQ(::Display.Windows.size(), 22u);
 }
 
 TEST_F(Display, FailedWindowKeepsTheCurrentWindow) {
@@ -146,9 +147,9 @@ TEST_F(Display, StretchedDisplayFillsTheWindowLessItsMargins) {
 
 TEST_F(Display, CreateImageGrowsTheTable) {
     OpenGameDisplay();
-    EXPECT_EQ(ImageCapacity(), 50);
+    EXPECT_EQ(::Display.Images.size(), 50u);
     EXPECT_NE(CreateImage(60, 8, 8), 0u);
-    EXPECT_EQ(ImageCapacity(), 110);
+    EXPECT_EQ(::Display.Images.size(), 110u);
     EXPECT_EQ(PeekImage(60).Width, 8);
     EXPECT_EQ(CreateImage(-1, 8, 8), 0u);
     EXPECT_EQ(CreateImage(2, 0, 8), 0u);
@@ -227,7 +228,7 @@ TEST_F(Display, ResetFreesWhatAnEarlierGameLeft) {
     headless::Reset();  // a runner starts the next game without the shutdown path
     ResetPlatformState();
     EXPECT_EQ(headless::LivePixelBlocks(), 0u);
-    EXPECT_EQ(ImageCapacity(), 0);
+    EXPECT_EQ(::Display.Images.size(), 0u);
     EXPECT_EQ(IsDisplayActive(), 0);
 }
 

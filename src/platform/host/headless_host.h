@@ -20,7 +20,7 @@
 
 namespace host::headless {
 
-// What EndProcess throws: the game has ended with this exit status.
+// What EndProcess throws: a headless runner never ends the process it shares.
 struct ProcessExit {
     int Status = 0;
 };

@@ -123,8 +123,9 @@ void SleepMilliseconds(std::uint32_t milliseconds);
 std::uint32_t* AllocatePixels(std::size_t count);
 void FreePixels(std::uint32_t* pixels);
 
-// Ends the process with this exit status. The headless host throws host::ProcessExit instead,
-// so that a runner can observe the status and run many games in one process.
+// Ends the process with this exit status; only the real program's main calls it, as the game
+// returns its own. The headless host, which has no process to end, throws
+// host::headless::ProcessExit.
 [[noreturn]] void EndProcess(int status);
 
 }  // namespace host
