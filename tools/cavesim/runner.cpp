@@ -31,32 +31,31 @@ struct RunState {
     EndKind Stop = EndKind::Limit;    // why the watcher stopped the game
     std::string MessageText;          // the last message box
 };
-RunState Run;
 
 std::uint32_t CaveCrc() {
     const ImageView cave = PeekImage(kCaveSprite);
     return Crc32OfPixels(cave.Pixels, static_cast<std::size_t>(cave.Width) * cave.Height);
 }
 
-void KeepCave() {
-    if (!Run.KeepCave) return;
+void KeepCave(RunState& run) {
+    if (!run.KeepCave) return;
     const ImageView cave = PeekImage(kCaveSprite);
     if (cave.Pixels == nullptr) return;
-    Run.Cave.assign(cave.Pixels, cave.Pixels + static_cast<std::size_t>(cave.Width) * cave.Height);
+    run.Cave.assign(cave.Pixels, cave.Pixels + static_cast<std::size_t>(cave.Width) * cave.Height);
 }
 
 // Returns false, which stops the game.
-bool StopAt(EndKind kind) {
-    Run.Stop = kind;
+bool StopAt(RunState& run, EndKind kind) {
+    run.Stop = kind;
     return false;
 }
 
-void WriteFrameLine() {
+void WriteFrameLine(const RunState& run) {
     const Player& player = PlayerList.First->Rec;
     const RgbColour& rock = Look.RockColour;
     const CaveColumn& column = harness::ColumnAt(160);
-    std::fprintf(Run.Trace, "F %llu %llu %.9g %.9g %.9g %d %d %d %d %d %.9g %.9g %08x\n",
-                 static_cast<unsigned long long>(Run.Frames),
+    std::fprintf(run.Trace, "F %llu %llu %.9g %.9g %.9g %d %d %d %d %d %.9g %.9g %08x\n",
+                 static_cast<unsigned long long>(run.Frames),
                  static_cast<unsigned long long>(headless::PollCount()),
                  static_cast<double>(player.X), static_cast<double>(player.Y),
                  static_cast<double>(player.VelY), player.Score, player.Crashed, rock.Red,
@@ -66,60 +65,63 @@ void WriteFrameLine() {
 
 class TraceWatcher : public GameWatcher {
   public:
+    explicit TraceWatcher(RunState& run) : run(run) {}
     bool GameStarts() override {
-        if (Run.Trace != nullptr) {
+        if (run.Trace != nullptr) {
             const RgbColour& rock = Look.RockColour;
-            std::fprintf(Run.Trace, "I %d %d %d %08x\n", rock.Red, rock.Green, rock.Blue,
+            std::fprintf(run.Trace, "I %d %d %d %08x\n", rock.Red, rock.Green, rock.Blue,
                          CaveCrc());
         }
-        return Run.FrameLimit == 0u ? StopAt(EndKind::Limit) : true;
+        return run.FrameLimit == 0u ? StopAt(run, EndKind::Limit) : true;
     }
     bool FrameEnded() override {
-        ++Run.Frames;
-        if (Run.Trace != nullptr) WriteFrameLine();
-        if (Run.KeepFlying) harness::KeepBallInPassage();
+        ++run.Frames;
+        if (run.Trace != nullptr) WriteFrameLine(run);
+        if (run.KeepFlying) harness::KeepBallInPassage();
         // A quit in the last allowed frame still ends as a quit.
-        if (Loop.QuitRequested == 0 && Run.FrameLimit == Run.Frames) return StopAt(EndKind::Limit);
+        if (Loop.QuitRequested == 0 && run.FrameLimit == run.Frames)
+            return StopAt(run, EndKind::Limit);
         return true;
     }
     // Once every scripted poll has been read, the keys can never change again: a pause that is
     // still on then lasts for ever.
     bool PauseTurnStarts() override {
-        return headless::PollCount() >= Run.LastScriptPoll ? StopAt(EndKind::Paused) : true;
+        return headless::PollCount() >= run.LastScriptPoll ? StopAt(run, EndKind::Paused) : true;
     }
+
+  private:
+    RunState& run;
 };
 
-void OnMessage(const headless::Message& message) { Run.MessageText = message.Text; }
-
-EndKind EndOf(const GameOutcome& outcome) {
+EndKind EndOf(const RunState& run, const GameOutcome& outcome) {
     switch (outcome.How) {
         case GameOutcome::Ending::Report:
             return EndKind::Report;
         case GameOutcome::Ending::Fatal:
             return EndKind::Error;
         case GameOutcome::Ending::Stopped:
-            return Run.Stop;
+            return run.Stop;
         case GameOutcome::Ending::Quit:
             break;
     }
     return EndKind::Quit;
 }
 
-void WriteEndLine(EndKind end) {
+void WriteEndLine(const RunState& run, EndKind end) {
     std::string line = "E ";
     if (end == EndKind::Report) {
         line += "report ";
-        for (const char c : Run.MessageText)
+        for (const char c : run.MessageText)
             line += c == '\n' ? std::string("\\n") : std::string(1, c);
     }
     if (end == EndKind::Quit) line += "quit";
     if (end == EndKind::Limit) line += "limit";
     if (end == EndKind::Paused) line += "paused";
-    std::fprintf(Run.Trace, "%s\n", line.c_str());
+    std::fprintf(run.Trace, "%s\n", line.c_str());
 }
 
 // Returns the file that could not be written, empty when all were.
-std::string WriteDumps(const Options& options) {
+std::string WriteDumps(RunState& run, const Options& options) {
     const std::size_t size = static_cast<std::size_t>(kCaveWidth) * kCaveHeight;
     if (!options.DumpFrame.empty()) {
         std::vector<std::uint32_t> picture = headless::LastPicture();
@@ -130,8 +132,8 @@ std::string WriteDumps(const Options& options) {
         }
     }
     if (!options.DumpCave.empty()) {
-        if (Run.Cave.empty()) Run.Cave.assign(size, 0);
-        if (!WritePpm(options.DumpCave, Run.Cave.data(), kCaveWidth, kCaveHeight)) {
+        if (run.Cave.empty()) run.Cave.assign(size, 0);
+        if (!WritePpm(options.DumpCave, run.Cave.data(), kCaveWidth, kCaveHeight)) {
             return options.DumpCave;
         }
     }
@@ -142,29 +144,31 @@ std::string WriteDumps(const Options& options) {
 
 int RunCavesim(const Options& options, const std::vector<headless::KeyEvent>& events,
                std::FILE* trace) {
-    Run = RunState{};
-    Run.Trace = trace;
-    Run.FrameLimit = options.Frames;
-    Run.KeepCave = !options.DumpCave.empty();
-    Run.KeepFlying = options.KeepFlying;
+    RunState run;
+    run.Trace = trace;
+    run.FrameLimit = options.Frames;
+    run.KeepCave = !options.DumpCave.empty();
+    run.KeepFlying = options.KeepFlying;
     for (const headless::KeyEvent& event : events) {
-        Run.LastScriptPoll = std::max<std::uint64_t>(Run.LastScriptPoll, event.Poll);
+        run.LastScriptPoll = std::max<std::uint64_t>(run.LastScriptPoll, event.Poll);
     }
-    TraceWatcher watcher;
+    TraceWatcher watcher(run);
     const GameOutcome outcome =
         harness::PlayUntilEnd({.Seed = options.Seed, .Script = events}, &watcher);
     // The cave as the game ended, before the shutdown path frees it; the box comes with it.
-    KeepCave();
-    headless::SetMessageHook(OnMessage);
+    KeepCave(run);
+    headless::SetMessageHook(
+        [&run](const headless::Message& message) { run.MessageText = message.Text; });
     const int status = EndProgram(outcome);
-    const EndKind end = EndOf(outcome);
+    headless::SetMessageHook(nullptr);
+    const EndKind end = EndOf(run, outcome);
 
     if (end == EndKind::Error) {
-        std::fprintf(stderr, "cavesim: the game failed: %s\n", Run.MessageText.c_str());
+        std::fprintf(stderr, "cavesim: the game failed: %s\n", run.MessageText.c_str());
     } else if (trace != nullptr) {
-        WriteEndLine(end);
+        WriteEndLine(run, end);
     }
-    const std::string unwritten = WriteDumps(options);
+    const std::string unwritten = WriteDumps(run, options);
     if (!unwritten.empty()) {
         std::fprintf(stderr, "cavesim: cannot write the picture '%s'\n", unwritten.c_str());
         return 2;
