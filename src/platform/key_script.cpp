@@ -1,7 +1,6 @@
 #include "platform/key_script.h"
 
 #include <cstdio>
-#include <sstream>
 
 namespace {
 
@@ -9,18 +8,6 @@ constexpr int kDemoVersion = 1;
 constexpr std::uint32_t kMaxU32 = 4294967295u;
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
-
-std::vector<std::string> SplitFields(const std::string& line) {
-    std::vector<std::string> fields;
-    std::size_t i = 0;
-    while (i < line.size()) {
-        while (i < line.size() && IsBlank(line[i])) ++i;
-        const std::size_t start = i;
-        while (i < line.size() && !IsBlank(line[i])) ++i;
-        if (i > start) fields.push_back(line.substr(start, i - start));
-    }
-    return fields;
-}
 
 // Returns false when the line is malformed; true for key changes and ignored lines alike.
 bool ParseLine(const std::string& line, std::vector<KeyChange>& changes) {
@@ -62,11 +49,12 @@ void DropCarriageReturn(std::string& line) {
     if (!line.empty() && line.back() == '\r') line.pop_back();
 }
 
-// Reads the key lines that follow `lines`' current position, numbering from `number`.
-ParsedKeys ParseRemainingLines(std::istringstream& lines, int number) {
+// Reads the key lines from `first` (0-based) on; messages number lines from 1.
+ParsedKeys ParseLinesFrom(const std::vector<std::string>& lines, std::size_t first) {
     ParsedKeys keys;
-    std::string line;
-    for (; std::getline(lines, line); ++number) {
+    for (std::size_t index = first; index < lines.size(); ++index) {
+        std::string line = lines[index];
+        const int number = static_cast<int>(index) + 1;
         DropCarriageReturn(line);
         if (!ParseLine(line, keys.Changes)) {
             keys.Error = LineError(number, "malformed", line);
@@ -93,6 +81,30 @@ std::string ParseHeader(const std::string& line, std::uint32_t& seed) {
 
 }  // namespace
 
+std::vector<std::string> SplitFields(const std::string& line) {
+    std::vector<std::string> fields;
+    std::size_t i = 0;
+    while (i < line.size()) {
+        while (i < line.size() && IsBlank(line[i])) ++i;
+        const std::size_t start = i;
+        while (i < line.size() && !IsBlank(line[i])) ++i;
+        if (i > start) fields.push_back(line.substr(start, i - start));
+    }
+    return fields;
+}
+
+std::vector<std::string> SplitLines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find('\n', start);
+        if (end == std::string::npos) end = text.size();
+        lines.push_back(text.substr(start, end - start));
+        start = end + 1;
+    }
+    return lines;
+}
+
 std::optional<std::uint64_t> ParseDecimal(const std::string& text, std::uint64_t max) {
     if (text.empty() || text.size() > 20) return std::nullopt;
     std::uint64_t value = 0;
@@ -105,23 +117,19 @@ std::optional<std::uint64_t> ParseDecimal(const std::string& text, std::uint64_t
     return value;
 }
 
-ParsedKeys ParseKeyScript(const std::string& text) {
-    std::istringstream lines(text);
-    return ParseRemainingLines(lines, 1);
-}
+ParsedKeys ParseKeyScript(const std::string& text) { return ParseLinesFrom(SplitLines(text), 0); }
 
 ParsedDemo ParseDemo(const std::string& text) {
     ParsedDemo demo;
-    std::istringstream lines(text);
-    std::string header;
-    std::getline(lines, header);
+    const std::vector<std::string> lines = SplitLines(text);
+    std::string header = lines.empty() ? std::string() : lines[0];
     DropCarriageReturn(header);
     const std::string wrong = ParseHeader(header, demo.Value.Seed);
     if (!wrong.empty()) {
         demo.Error = LineError(1, wrong, header);
         return demo;
     }
-    ParsedKeys keys = ParseRemainingLines(lines, 2);
+    ParsedKeys keys = ParseLinesFrom(lines, 1);
     demo.Value.Changes = std::move(keys.Changes);
     demo.Error = std::move(keys.Error);
     return demo;

@@ -37,3 +37,8 @@ std::string DemoText(const Demo& demo);
 
 // Decimal digits only, within 0..max.
 std::optional<std::uint64_t> ParseDecimal(const std::string& text, std::uint64_t max);
+
+// The lines of a text, split at '\n' (a last line needs none; a final '\n' adds no empty line).
+std::vector<std::string> SplitLines(const std::string& text);
+// The fields of a line, separated by runs of spaces and tabs.
+std::vector<std::string> SplitFields(const std::string& line);

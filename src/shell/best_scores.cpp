@@ -1,7 +1,6 @@
 #include "shell/best_scores.h"
 
 #include <cstdio>
-#include <sstream>
 
 #include "platform/key_script.h"
 #include "platform/user_files.h"
@@ -38,11 +37,11 @@ bool IsDemoName(const std::string& name) {
 }
 
 bool ParseEntry(const std::string& line, BestScore& score) {
-    std::istringstream fields(line);
-    std::string points;
-    std::string rest;
-    if (!(fields >> points >> score.Date >> score.DemoFile) || (fields >> rest)) return false;
-    const auto value = ParseDecimal(points, 2147483647u);
+    const std::vector<std::string> fields = SplitFields(line);
+    if (fields.size() != 3) return false;
+    score.Date = fields[1];
+    score.DemoFile = fields[2];
+    const auto value = ParseDecimal(fields[0], 2147483647u);
     if (!value || !IsDate(score.Date) || !IsDemoName(score.DemoFile)) return false;
     score.Points = static_cast<std::int32_t>(*value);
     return true;
@@ -51,10 +50,10 @@ bool ParseEntry(const std::string& line, BestScore& score) {
 // False for anything this game did not write: another header, a bad line, too many entries,
 // or entries out of order.
 bool ParseTable(const std::string& text, std::vector<BestScore>& scores) {
-    std::istringstream lines(text);
-    std::string line;
-    if (!std::getline(lines, line) || line != kHeader) return false;
-    while (std::getline(lines, line)) {
+    const std::vector<std::string> lines = SplitLines(text);
+    if (lines.empty() || lines[0] != kHeader) return false;
+    for (std::size_t i = 1; i < lines.size(); ++i) {
+        const std::string& line = lines[i];
         BestScore score;
         if (!ParseEntry(line, score)) return false;
         if (!scores.empty() && scores.back().Points < score.Points) return false;
