@@ -13,7 +13,7 @@ namespace {
 // memory it reserved at its start.
 constexpr int kPollsPerGame = 4000;
 
-void BM_RecordSnapshotNoChange(benchmark::State& state) {
+void RecordSnapshots(benchmark::State& state, bool toggleUp) {
     std::uint8_t keys[256] = {};
     StartKeyRecording(1, nullptr);
     int polls = 0;
@@ -22,26 +22,16 @@ void BM_RecordSnapshotNoChange(benchmark::State& state) {
             polls = 0;
             StartKeyRecording(1, nullptr);
         }
+        if (toggleUp) keys[kKeyUp] ^= 0x80;
         RecordKeySnapshot(keys);
         benchmark::ClobberMemory();
     }
 }
+
+void BM_RecordSnapshotNoChange(benchmark::State& state) { RecordSnapshots(state, false); }
 BENCHMARK(BM_RecordSnapshotNoChange);
 
-void BM_RecordSnapshotUpToggled(benchmark::State& state) {
-    std::uint8_t keys[256] = {};
-    StartKeyRecording(1, nullptr);
-    int polls = 0;
-    for (auto _ : state) {
-        if (++polls == kPollsPerGame) {
-            polls = 0;
-            StartKeyRecording(1, nullptr);
-        }
-        keys[kKeyUp] ^= 0x80;
-        RecordKeySnapshot(keys);
-        benchmark::ClobberMemory();
-    }
-}
+void BM_RecordSnapshotUpToggled(benchmark::State& state) { RecordSnapshots(state, true); }
 BENCHMARK(BM_RecordSnapshotUpToggled);
 
 }  // namespace

@@ -84,7 +84,6 @@ void CloseAllWindows() {
     }
 }
 
-
 std::uint32_t WindowStyleOf(WindowHandle window) {
     for (const WindowEntry& entry : Display.Windows) {
         if (entry.Handle == window && window != 0) return entry.Style;
