@@ -71,8 +71,7 @@ void PutPixel(std::int32_t x, std::int32_t y, std::int32_t colour) {
 
 std::int32_t GetPixelColour(std::int32_t x, std::int32_t y) {
     if (!Drawing.Open || !Inside(x, y)) return -1;
-    const std::uint32_t pixel = RowOf(y)[x];
-    return static_cast<std::int32_t>(PixelOf(static_cast<std::int32_t>(pixel)));
+    return ColourOfPixel(RowOf(y)[x]);
 }
 
 void DrawSpan(std::int64_t y, std::int64_t x0, std::int64_t x1, std::int32_t colour, bool mix) {

@@ -34,3 +34,12 @@ constexpr std::int32_t PackRGB(std::int32_t r, std::int32_t g, std::int32_t b) {
 constexpr std::int32_t RedOf(std::int32_t colour) { return colour & 255; }
 constexpr std::int32_t GreenOf(std::int32_t colour) { return (colour >> 8) & 255; }
 constexpr std::int32_t BlueOf(std::int32_t colour) { return (colour >> 16) & 255; }
+// A colour as the 0x00RRGGBB word that pixel memory holds: red and blue trade places, the byte
+// above blue is dropped.
+constexpr std::uint32_t PixelOf(std::int32_t colour) {
+    return static_cast<std::uint32_t>(RedOf(colour) << 16 | GreenOf(colour) << 8 | BlueOf(colour));
+}
+// The trade undone: the colour a pixel shows.
+constexpr std::int32_t ColourOfPixel(std::uint32_t pixel) {
+    return static_cast<std::int32_t>(PixelOf(static_cast<std::int32_t>(pixel)));
+}

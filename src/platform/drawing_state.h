@@ -25,12 +25,6 @@ struct DrawingState {
 
 extern DrawingState Drawing;
 
-// A colour (red in the low byte) as the 0x00RRGGBB word the pixel memory holds.
-inline std::uint32_t PixelOf(std::int32_t colour) {
-    const auto c = static_cast<std::uint32_t>(colour);
-    return ((c & 0xFFu) << 16) | (c & 0xFF00u) | ((c >> 16) & 0xFFu);
-}
-
 inline std::uint32_t* RowOf(std::int32_t y) {
     auto* base = reinterpret_cast<std::uint8_t*>(Drawing.Target.Pixels);
     return reinterpret_cast<std::uint32_t*>(base +

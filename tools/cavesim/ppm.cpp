@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "output_file.h"
+#include "platform/drawing.h"
 
 bool WritePpm(const std::string& path, const std::uint32_t* pixels, std::int32_t width,
               std::int32_t height) {
@@ -11,9 +12,10 @@ bool WritePpm(const std::string& path, const std::uint32_t* pixels, std::int32_t
     std::vector<std::uint8_t> bytes;
     bytes.reserve(count * 3);
     for (std::size_t i = 0; i < count; ++i) {
-        bytes.push_back(static_cast<std::uint8_t>(pixels[i] >> 16));
-        bytes.push_back(static_cast<std::uint8_t>(pixels[i] >> 8));
-        bytes.push_back(static_cast<std::uint8_t>(pixels[i]));
+        const std::int32_t colour = ColourOfPixel(pixels[i]);
+        bytes.push_back(static_cast<std::uint8_t>(RedOf(colour)));
+        bytes.push_back(static_cast<std::uint8_t>(GreenOf(colour)));
+        bytes.push_back(static_cast<std::uint8_t>(BlueOf(colour)));
     }
     OutputFile output;
     if (!OpenOutput(output, path)) return false;
