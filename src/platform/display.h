@@ -49,4 +49,3 @@ struct ImageView {
 };
 ImageView PeekImage(std::int32_t n);
 ImageView PeekBackBuffer();
-std::int32_t FramePeriod();

@@ -73,8 +73,6 @@ std::int32_t SetFramePacing(std::int32_t fps) {
     return 1;
 }
 
-std::int32_t FramePeriod() { return Display.FramePeriod; }
-
 void PresentFrame() {
     Display.BackBufferLent = false;
     SetBlitTarget(kBackBufferDestination);
