@@ -39,10 +39,6 @@ enum class StepRule { Initial, Scrolling };
 void AppendCaveColumn(StepRule rule);
 // Paints column x (1..319) of the image being drawn on from the current record and column x - 1.
 void PaintCaveColumn(std::int32_t x);
-// Row y of this column is rock (rather than open space).
-bool IsRockRow(const CaveColumn& column, std::int32_t y);
-// The colour of one textured pixel of this column, from its blend q (0..255).
-std::int32_t TextureColour(const CaveColumn& column, std::int32_t y, std::int32_t q);
 // The cave image and its 320 records. False when the image cannot be made.
 [[nodiscard]] bool BuildInitialCave();
 void ScrollCave(std::int32_t n);

@@ -1,5 +1,6 @@
 #include "cave/cave.h"
 #include "cave/rounding.h"
+#include "cave/texture.h"
 #include "platform/drawing.h"
 #include "platform/random.h"
 
@@ -44,44 +45,8 @@ void AppendCaveColumn(StepRule rule) {
     column->Lower = static_cast<float>(lower + steps.Lower);
 }
 
-namespace {
-
-// What the texture of one column needs, worked out once per column rather than once per pixel:
-// the rounding of the edges is the costly part of a pixel.
-struct ColumnShade {
-    std::int32_t Upper;      // rows above this are rock
-    std::int32_t Lower;      // rows below this are rock
-    std::int32_t OpenLevel;  // brightness of the open space at full blend
-};
-
-ColumnShade ShadeOf(const CaveColumn& column) {
-    // Narrow passages are darker: the brightness grows with the open height.
-    const std::int32_t height = RoundToInt(static_cast<double>(column.Lower) - column.Upper);
-    return {RoundToInt(column.Upper), RoundToInt(column.Lower), Look.CaveBrightness * height / 240};
-}
-
-std::int32_t ShadeColour(const ColumnShade& shade, std::int32_t y, std::int32_t q) {
-    if (y < shade.Upper || y > shade.Lower) {
-        const std::int32_t v = q * Look.RockBrightness / 255;
-        const RgbColour& rock = Look.RockColour;
-        return PackRGB(v * rock.Red / 255, v * rock.Green / 255, v * rock.Blue / 255);
-    }
-    const std::int32_t v = q * shade.OpenLevel / 255;
-    return PackRGB(v, v, v);
-}
-
-}  // namespace
-
-bool IsRockRow(const CaveColumn& column, std::int32_t y) {
-    return y < RoundToInt(column.Upper) || y > RoundToInt(column.Lower);
-}
-
-std::int32_t TextureColour(const CaveColumn& column, std::int32_t y, std::int32_t q) {
-    return ShadeColour(ShadeOf(column), y, q);
-}
-
 void PaintCaveColumn(std::int32_t x) {
-    const ColumnShade shade = ShadeOf(*ListCurrent(ColumnList));
+    const ColumnShade shade = ShadeOf(*ListCurrent(ColumnList), Look);
     const std::int32_t lastRow = kCaveHeight - 1;
     // Column x - 1 is read once up front: painting column x never writes it.
     std::int32_t left[kCaveHeight];

@@ -4,8 +4,9 @@
 #include <array>
 #include <cmath>
 
-#include "cave/rounding.h"
+#include "cave/texture.h"
 #include "platform/display.h"
+#include "platform/drawing.h"
 
 namespace {
 
@@ -28,25 +29,18 @@ std::string Describe(std::int32_t index, const CaveColumn& column) {
            ", Lower " + std::to_string(column.Lower) + ")";
 }
 
-// Every colour one rule can give a pixel: the game's TextureColour over all 256 blends.
-using ColourSet = std::array<std::uint32_t, 256>;
+// Every colour the texture can give one row of a column: its shade over all 256 blends.
+using ColourSet = std::array<std::int32_t, 256>;
 
-ColourSet RuleColours(const CaveColumn& column, std::int32_t row) {
+ColourSet RowColours(const ColumnShade& shade, std::int32_t row) {
     ColourSet colours{};
-    for (std::int32_t q = 0; q < 256; ++q) {
-        colours[q] = static_cast<std::uint32_t>(TextureColour(column, row, q));
-    }
+    for (std::int32_t q = 0; q < 256; ++q) colours[q] = ShadeColour(shade, row, q);
     std::sort(colours.begin(), colours.end());
     return colours;
 }
 
-bool Contains(const ColourSet& colours, std::uint32_t colour) {
+bool Contains(const ColourSet& colours, std::int32_t colour) {
     return std::binary_search(colours.begin(), colours.end(), colour);
-}
-
-// The image stores 0x00RRGGBB; the texture builds red + green * 256 + blue * 65536.
-std::uint32_t AsPackedRgb(std::uint32_t pixel) {
-    return ((pixel >> 16) & 0xFFu) | (pixel & 0xFF00u) | ((pixel & 0xFFu) << 16);
 }
 
 }  // namespace
@@ -81,22 +75,16 @@ std::string CheckRockColour(const RgbColour& rock) {
 
 std::string CheckPaintedColumn(std::int32_t x, const RgbColour& paint) {
     const CaveColumn& column = NodeAt(x)->Rec;
-    const std::int32_t top = RoundToInt(column.Upper);
-    const std::int32_t bottom = RoundToInt(column.Lower);
-    const RgbColour now = Look.RockColour;
-    Look.RockColour = paint;
-    // The edge rows are open whatever else holds; a column that no row can reach is all rock.
-    const ColourSet open = RuleColours(column, std::clamp(top, 0, kCaveHeight - 1));
-    const ColourSet rock = RuleColours(CaveColumn{kCaveHeight, -1.0f}, 0);
-    Look.RockColour = now;
-
+    const ColumnShade shade = ShadeOf(column, {paint, Look.RockBrightness, Look.CaveBrightness});
+    // All open rows share their colours, as all rock rows do: the top edge is open, row -1 rock.
+    const ColourSet open = RowColours(shade, shade.Upper);
+    const ColourSet rock = RowColours(shade, -1);
     const ImageView cave = PeekImage(kCaveSprite);
     for (std::int32_t y = 0; y < kCaveHeight; ++y) {
-        const bool openRow = y >= top && y <= bottom;
-        const std::uint32_t colour = AsPackedRgb(cave.Pixels[y * cave.Width + x]);
-        if (IsRockRow(column, y) == openRow || !Contains(openRow ? open : rock, colour)) {
+        const bool rockRow = IsRockRow(shade, y);
+        if (!Contains(rockRow ? rock : open, ColourOfPixel(cave.Pixels[y * cave.Width + x]))) {
             return "column " + std::to_string(x) + " row " + std::to_string(y) + " of " +
-                   Describe(x, column) + " is not painted by the " + (openRow ? "open" : "rock") +
+                   Describe(x, column) + " is not painted by the " + (rockRow ? "rock" : "open") +
                    " rule";
         }
     }

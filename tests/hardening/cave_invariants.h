@@ -14,7 +14,6 @@
 std::string CheckColumnRecords();
 // Each component in 192..255, at least one of them at 255.
 std::string CheckRockColour(const RgbColour& rock);
-// Column x of the cave image was painted by the open rule exactly in the rows from the rounded
-// Upper to the rounded Lower of record x, and by the rock rule in the others; `paint` is the
-// rock colour that was in force when the column was painted.
+// Every pixel of column x of the cave image has a colour that the texture gives its row of record
+// x for some blend; `paint` is the rock colour that was in force when the column was painted.
 std::string CheckPaintedColumn(std::int32_t x, const RgbColour& paint);
