@@ -7,13 +7,17 @@
   const over = document.getElementById('over');
   const again = document.getElementById('again');
   const dialog = document.getElementById('message');
+  const best = document.getElementById('best');
 
   // The largest whole multiple of the picture, in device pixels, that fits the viewport beside
   // the rest of the page.
   function fitCanvas() {
     const ratio = window.devicePixelRatio || 1;
     const main = document.querySelector('main');
-    const roomX = window.innerWidth - (main.offsetWidth - canvas.offsetWidth);
+    // Across, only the page's padding is beside the picture: the controls below wrap.
+    const padding = getComputedStyle(main);
+    const roomX =
+      window.innerWidth - parseFloat(padding.paddingLeft) - parseFloat(padding.paddingRight);
     const roomY = window.innerHeight - (main.offsetHeight - canvas.offsetHeight);
     const scale = Math.max(
       1,
@@ -47,18 +51,98 @@
     });
   }
 
+  // The game's files, its best scores and their demos, live in the site's IndexedDB: one record
+  // a file, keyed by its path. `work` queues its requests on the store and returns a function that
+  // reads their outcome; the promise gives that outcome once the transaction is committed.
+  let database = null;
+  function fileStore(mode, work) {
+    database ??= new Promise((resolve, reject) => {
+      const open = indexedDB.open('cave', 1);
+      open.onupgradeneeded = () => open.result.createObjectStore('files');
+      open.onsuccess = () => resolve(open.result);
+      open.onerror = () => reject(open.error);
+    });
+    return database.then(
+      (files) =>
+        new Promise((resolve, reject) => {
+          const transaction = files.transaction('files', mode);
+          const outcome = work(transaction.objectStore('files'));
+          transaction.oncomplete = () => resolve(outcome());
+          transaction.onerror = () => reject(transaction.error);
+          transaction.onabort = () => reject(transaction.error);
+        }),
+    );
+  }
+
+  // The table: a header line, then "points date demo" a line, best first, each demo beside it.
+  // A table that is not the game's own is the game's to move aside; the page just shows none, as
+  // it does when the browser refuses the storage.
+  async function storedBestScores() {
+    const read = (paths) =>
+      fileStore('readonly', (store) => {
+        const reads = paths.map((path) => store.get(path));
+        return () => reads.map(({ result }) => result || '');
+      });
+    try {
+      const [table] = await read(['cave/scores.txt']);
+      const lines = table.split('\n');
+      if (lines[0] !== '# cave best scores 1') return [];
+      const scores = lines
+        .slice(1)
+        .filter((line) => line !== '')
+        .map((line) => {
+          const [points, date, demo] = line.split(' ');
+          return { points, date, demo };
+        });
+      const demos = await read(scores.map(({ demo }) => `cave/${demo}`));
+      return scores.map((score, index) => ({ ...score, text: demos[index] }));
+    } catch {
+      return [];
+    }
+  }
+
+  // The demos in the table when it was last shown: an entry not among them is this game's.
+  let knownDemos = new Set();
+  let demoLinks = [];
+
+  // The table, with this game's entry marked and every demo ready to download.
+  async function showBestScores() {
+    const scores = await storedBestScores();
+    demoLinks.forEach((link) => URL.revokeObjectURL(link));
+    demoLinks = scores.map(({ text }) => URL.createObjectURL(new Blob([text])));
+    const rows = scores.map(({ points, date, demo }, index) => {
+      const row = document.createElement('tr');
+      row.classList.toggle('new', !knownDemos.has(demo));
+      for (const text of [index + 1, points, date.replace('T', ' ')]) {
+        row.insertCell().textContent = text;
+      }
+      const link = document.createElement('a');
+      link.textContent = 'demo';
+      link.download = demo;
+      link.href = demoLinks[index];
+      row.insertCell().append(link);
+      return row;
+    });
+    best.tBodies[0].replaceChildren(...rows);
+    best.hidden = rows.length === 0;
+    knownDemos = new Set(scores.map(({ demo }) => demo));
+  }
+
   document.getElementById('message-ok').addEventListener('click', () => dialog.close());
   window.addEventListener('resize', fitCanvas);
   // Late fonts change the height of the text around the picture, and so where it is centred.
   new ResizeObserver(fitCanvas).observe(document.querySelector('main'));
   fitCanvas();
   canvas.focus();
+  storedBestScores().then((scores) => scores.forEach(({ demo }) => knownDemos.add(demo)));
 
   window.Module = {
     canvas,
     showMessage,
+    fileStore,
     // The game waits until the player asks for the next one.
-    onGameEnd() {
+    async onGameEnd() {
+      await showBestScores();
       over.hidden = false;
       again.focus();
       return new Promise((resolve) => {

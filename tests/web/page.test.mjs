@@ -2,6 +2,10 @@
 // player sees, and what the keys, the message box and "Play again" do.
 //   CAVE_WEB_DIR=build/web node --test tests/web/page.test.mjs
 import assert from 'node:assert/strict';
+import { spawnSync } from 'node:child_process';
+import { mkdtempSync, rmSync, writeFileSync } from 'node:fs';
+import { tmpdir } from 'node:os';
+import { join } from 'node:path';
 import { after, before, test } from 'node:test';
 import { launchChromium, openHeld, startAutopilot, startServer } from './driver.mjs';
 
@@ -28,9 +32,9 @@ after(async () => {
 });
 
 // A fresh page on the game (see openHeld), with every console error and uncaught exception
-// collected.
-async function openGame(beforeStart = async () => {}, initScript = null) {
-  const page = await browser.newPage({ viewport: { width: 1000, height: 700 } });
+// collected. Each page has storage of its own unless it is opened in a shared `context`.
+async function openGame(beforeStart = async () => {}, initScript = null, context = browser) {
+  const page = await context.newPage({ viewport: { width: 1000, height: 700 } });
   page.errors = [];
   page.on('console', (message) => {
     if (message.type() === 'error') page.errors.push(message.text());
@@ -239,6 +243,96 @@ test('without input the score box reports 0 points; Enter dismisses it; "Play ag
   await playAgain(page);
   assert.deepEqual(page.errors, []);
   await page.close();
+});
+
+// The report's text as the Linux cavesim replays the demo.
+function replayedReport(demoText) {
+  const folder = mkdtempSync(join(tmpdir(), 'cave-web-demo-'));
+  try {
+    const demo = join(folder, 'page.demo');
+    writeFileSync(demo, demoText);
+    const run = spawnSync(process.env.CAVE_CAVESIM, ['--demo', demo, '--trace', '-']);
+    assert.equal(run.status, 0, run.stderr.toString());
+    const lines = run.stdout.toString().trimEnd().split('\n');
+    assert.match(lines.at(-1), /^E report /);
+    return lines.at(-1).slice('E report '.length).replace(/\\n$/, '').split('\\n');
+  } finally {
+    rmSync(folder, { recursive: true });
+  }
+}
+
+// The texts of the game's stored files, through the page's own store.
+function storedFiles(page, paths) {
+  return page.evaluate(
+    (names) =>
+      window.Module.fileStore('readonly', (store) => {
+        const reads = names.map((name) => store.get(name));
+        return () => reads.map(({ result }) => result);
+      }),
+    paths,
+  );
+}
+
+// A game flown for a while with Up and then let go: its report enters the best scores in the
+// site's storage, the page lists it as this game's, and its demo replays to the very same report.
+test('a reported game enters the best scores with a demo that replays to its report', async () => {
+  const page = await openGame(startAutopilot);
+  await firstFrame(page);
+  await page.waitForTimeout(1500);
+  await page.evaluate(() => window.stopAutopilot());
+  const report = await dialogLines(page);
+  const points = /^Player 1: (\d+) Punkte$/.exec(report.at(-1))[1];
+  await page.keyboard.press('Enter');
+  await page.locator('#over').waitFor({ timeout: 2000 });
+  const rows = await page.locator('#best tbody tr').evaluateAll((all) =>
+    all.map((row) => [row.className, row.cells[1].textContent, row.querySelector('a').download]),
+  );
+  assert.equal(rows.length, 1);
+  const [mark, listed, demoName] = rows[0];
+  assert.deepEqual([mark, listed], ['new', points]);
+  const [demo] = await storedFiles(page, [`cave/${demoName}`]);
+  assert.match(demo, /^# cave demo 1 seed \d+\n/);
+  assert.ok(demo.split('\n').length > 4, 'the demo holds the key changes');
+  assert.deepEqual(replayedReport(demo), report);
+  assert.deepEqual(page.errors, []);
+  await page.close();
+});
+
+// Another tab of the page holds the table's lock and enters a game of its own meanwhile: the game
+// that ends here waits for the lock before its box, then adds its score to the other tab's table
+// instead of writing over it.
+test('a game ending while another tab writes the best scores waits, and both are kept', async () => {
+  const context = await browser.newContext();
+  const other = await context.newPage();
+  await other.route('**/cave.wasm', (route) => route.abort());
+  await other.goto(url);
+  await other.evaluate(() => {
+    navigator.locks.request(
+      'cave/scores.lock',
+      () => new Promise((release) => (window.releaseTable = release)),
+    );
+  });
+  const page = await openGame(async () => {}, () => (Date.now = () => 1000000), context);
+  await firstFrame(page);
+  assert.ok(await settled(page), 'the game did not end');
+  assert.equal(await page.locator('#message').getAttribute('open'), null, 'a box without the lock');
+  await other.evaluate(async () => {
+    await window.Module.fileStore('readwrite', (store) => {
+      store.put('# cave demo 1 seed 7\n', 'cave/other.demo');
+      store.put('# cave best scores 1\n5 2026-01-02T03:04:05 other.demo\n', 'cave/scores.txt');
+      return () => {};
+    });
+    window.releaseTable();
+  });
+  await dialogLines(page);
+  await page.keyboard.press('Enter');
+  await page.locator('#over').waitFor({ timeout: 2000 });
+  const rows = await page.locator('#best tbody tr').evaluateAll((all) =>
+    all.map((row) => [row.className, row.cells[1].textContent]),
+  );
+  assert.deepEqual(rows, [['new', '5'], ['new', '0']]);
+  assert.deepEqual(page.errors, []);
+  await context.close();
 });
 
 test('a reload in the middle of a game leaves no error', async () => {

@@ -1,6 +1,7 @@
 // The second seam: the few file-system services the best-scores table needs. One file per
-// operating system implements them (posix_files.cpp, win32_files.cpp); only src/platform/
-// includes this header. Failures are reported by return values, never by messages.
+// system implements them (posix_files.cpp, win32_files.cpp, and web_files.cpp on the site's
+// IndexedDB); only src/platform/ includes this header. Failures are reported by return values,
+// never by messages.
 #pragma once
 
 #include <cstdint>
@@ -9,7 +10,8 @@
 namespace host::files {
 
 // The user's folder for the game's data, not necessarily existing yet: $XDG_DATA_HOME/cave or
-// ~/.local/share/cave on Linux, %APPDATA%\cave on Windows. Empty when it cannot be told.
+// ~/.local/share/cave on Linux, %APPDATA%\cave on Windows, the keys' prefix in a browser. Empty
+// when it cannot be told.
 std::string DataFolder();
 // `folder` followed by `name`, with the system's separator.
 std::string JoinPath(const std::string& folder, const std::string& name);
