@@ -74,28 +74,28 @@
     );
   }
 
+  // The texts of the files at `paths`, '' for one that is missing.
+  const readFiles = (paths) =>
+    fileStore('readonly', (store) => {
+      const reads = paths.map((path) => store.get(path));
+      return () => reads.map(({ result }) => result || '');
+    });
+
   // The table: a header line, then "points date demo" a line, best first, each demo beside it.
   // A table that is not the game's own is the game's to move aside; the page just shows none, as
   // it does when the browser refuses the storage.
   async function storedBestScores() {
-    const read = (paths) =>
-      fileStore('readonly', (store) => {
-        const reads = paths.map((path) => store.get(path));
-        return () => reads.map(({ result }) => result || '');
-      });
     try {
-      const [table] = await read(['cave/scores.txt']);
+      const [table] = await readFiles(['cave/scores.txt']);
       const lines = table.split('\n');
       if (lines[0] !== '# cave best scores 1') return [];
-      const scores = lines
+      return lines
         .slice(1)
         .filter((line) => line !== '')
         .map((line) => {
           const [points, date, demo] = line.split(' ');
           return { points, date, demo };
         });
-      const demos = await read(scores.map(({ demo }) => `cave/${demo}`));
-      return scores.map((score, index) => ({ ...score, text: demos[index] }));
     } catch {
       return [];
     }
@@ -108,8 +108,10 @@
   // The table, with this game's entry marked and every demo ready to download.
   async function showBestScores() {
     const scores = await storedBestScores();
+    // The demos are read only here, where their links are made: the start needs just the names.
+    const demos = await readFiles(scores.map(({ demo }) => `cave/${demo}`)).catch(() => []);
     demoLinks.forEach((link) => URL.revokeObjectURL(link));
-    demoLinks = scores.map(({ text }) => URL.createObjectURL(new Blob([text])));
+    demoLinks = scores.map((_, index) => URL.createObjectURL(new Blob([demos[index] || ''])));
     const rows = scores.map(({ points, date, demo }, index) => {
       const row = document.createElement('tr');
       row.classList.toggle('new', !knownDemos.has(demo));
