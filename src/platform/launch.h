@@ -10,3 +10,6 @@
 void TellUser(const std::string& text, bool error);
 // Screen pixels per game pixel that match the desktop's own scaling: 1 on an unscaled desktop.
 std::int32_t DesktopScale();
+// Whether the game's window opens in full screen; the player switches at any moment with the
+// host's own keys.
+void StartFullScreen(bool fullScreen);

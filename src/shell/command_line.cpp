@@ -65,8 +65,14 @@ std::string SetScores(CommandLine& line, std::string_view) {
     return {};
 }
 
+std::string SetFullScreen(CommandLine& line, std::string_view) {
+    line.FullScreen = true;
+    return {};
+}
+
 constexpr OptionRule kOptions[] = {
     {"--scale", "N", "show each pixel as N x N pixels, N from 1 to 8", SetScale},
+    {"--fullscreen", "", "start in full screen (Alt+Enter or F11 switches)", SetFullScreen},
     {"--record", "FILE", "when the game ends, write its demo to FILE", SetRecord},
     {"--play", "FILE", "play the demo in FILE back; Escape ends it", SetPlay},
     {"--scores", "", "show the best scores and end", SetScores},

@@ -14,6 +14,7 @@ struct CommandLine {
     std::string Record;      // where the game's demo goes when it ends; empty: nowhere
     std::string Play;        // the demo to play back; empty: a new game
     bool Scores = false;
+    bool FullScreen = false;  // start in full screen
 };
 
 struct ParsedCommandLine {

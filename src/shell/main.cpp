@@ -60,5 +60,6 @@ int main(int argc, char** argv) {
     }
     SetGameKeeping(std::move(keeping));
     SetScreenScale(options.Scale != 0 ? options.Scale : DesktopScale());
+    StartFullScreen(options.FullScreen);
     EndProcess(RunProgram());
 }

@@ -28,7 +28,8 @@ def expect(args, status, out, err):
 expect(["--version"], 0, f"cave {VERSION}\nCopyright", None)
 for asks_for_help in (["--help"], ["-h", "--scale", "2"]):
     expect(asks_for_help, 0, "--scale N", None)
-expect(["--fullscreen"], 2, None, "cave: unknown option '--fullscreen'\nTry 'cave --help'.")
+expect(["--fullscreen=yes"], 2, None, "cave: --fullscreen takes no value\nTry 'cave --help'.")
+expect(["--full"], 2, None, "cave: unknown option '--full'")
 expect(["anything"], 2, None, "unexpected argument 'anything'")
 expect(["--scale", "9"], 2, None, "--scale takes a whole number from 1 to 8, not '9'")
 expect(["--version", "--scale"], 2, None, "--scale needs a value")

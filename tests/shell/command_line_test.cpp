@@ -17,6 +17,7 @@ TEST(CommandLineTest, GoodLinesSetWhatTheyName) {
     EXPECT_EQ(none.Error, "");
     EXPECT_FALSE(none.Options.Help || none.Options.Version);
     EXPECT_EQ(none.Options.Scale, 0);
+    EXPECT_FALSE(none.Options.FullScreen);
 
     EXPECT_EQ(Parse({"--scale", "3"}).Options.Scale, 3);
     EXPECT_EQ(Parse({"--scale=8"}).Options.Scale, 8);
@@ -29,6 +30,7 @@ TEST(CommandLineTest, GoodLinesSetWhatTheyName) {
     const ParsedCommandLine files = Parse({"--record", "a.demo", "--scores"});
     EXPECT_EQ(files.Options.Record, "a.demo");
     EXPECT_TRUE(files.Options.Scores);
+    EXPECT_TRUE(Parse({"--scale", "2", "--fullscreen"}).Options.FullScreen);
     EXPECT_EQ(Parse({"--play=b.demo"}).Options.Play, "b.demo");
 }
 
@@ -38,7 +40,8 @@ TEST(CommandLineTest, BadLinesNameTheWordAndSetNothing) {
         std::string Error;
     };
     const Case cases[] = {
-        {{"--scale", "2", "--fullscreen"}, "unknown option '--fullscreen'"},
+        {{"--scale", "2", "--full"}, "unknown option '--full'"},
+        {{"--fullscreen=1"}, "--fullscreen takes no value"},
         {{"-x"}, "unknown option '-x'"},
         {{"anything"}, "unexpected argument 'anything'"},
         {{""}, "unexpected argument ''"},

@@ -98,6 +98,10 @@ bool ReadKeys(std::uint8_t keys[256]);
 void TellUser(const char* text, bool error);
 // Whole screen pixels per game pixel matching the desktop's scaling, at least 1.
 std::int32_t DesktopScale();
+// Whether the game's window opens in full screen (the picture at the largest whole multiple
+// that fits, centred on black). Alt+Enter and F11 switch at any moment; they are the host's
+// keys and never reach the key table.
+void SetStartFullScreen(bool fullScreen);
 
 // --- Messages, time, memory, exit -----------------------------------------------------------
 

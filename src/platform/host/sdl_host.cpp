@@ -22,6 +22,7 @@ struct SdlHost {
     Uint32 WindowId = 0;  // SDL's id of the game window; 0 when none
     SdlPresenter Presenter;
     SdlX11 X11;
+    bool StartFullScreen = false;  // the player's --fullscreen
 };
 
 SdlHost State;
@@ -292,6 +293,8 @@ void TellUser(const char* text, bool error) { std::fputs(text, error ? stderr : 
 // Desktops here scale by other means, or not at all: the game shows at its own size unless the
 // player asks for more.
 std::int32_t DesktopScale() { return 1; }
+
+void SetStartFullScreen(bool fullScreen) { State.StartFullScreen = fullScreen; }
 
 std::uint32_t* AllocatePixels(std::size_t count) {
     return static_cast<std::uint32_t*>(std::calloc(count, sizeof(std::uint32_t)));

@@ -39,6 +39,7 @@ struct Win32Host {
     LONGLONG TimerMargin = kTimerMargins.Floor;
     LONGLONG CounterFrequency = 0;
     bool TimerPeriodRaised = false;
+    bool StartFullScreen = false;  // the player's --fullscreen
 };
 
 Win32Host state;
@@ -199,6 +200,8 @@ std::int32_t DesktopScale() {
     if (screen != nullptr) ReleaseDC(nullptr, screen);
     return std::max(1, dpi / kUnscaledDpi);
 }
+
+void SetStartFullScreen(bool fullScreen) { state.StartFullScreen = fullScreen; }
 
 // --- Display and windows --------------------------------------------------------------------
 
