@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "crc32.h"
 #include "options.h"
 #include "platform/key_script.h"
@@ -14,6 +16,27 @@ TEST(Crc32Test, MatchesZlibOverLittleEndianPixelBytes) {
     const std::uint32_t digits[] = {0x34333231u, 0x38373635u};
     EXPECT_EQ(Crc32OfPixels(digits, 2), 0x9AE0DAAFu);
     EXPECT_EQ(Crc32OfPixels(pixels, 0), 0u);
+}
+
+// Bit by bit, the definition itself: the fast paths must agree with it at every length, around
+// the block sizes where they hand over to one another, and over a whole cave image.
+std::uint32_t BitwiseCrc(const std::vector<std::uint32_t>& pixels, std::size_t count) {
+    std::uint32_t crc = ~0u;
+    for (std::size_t i = 0; i < count * 4; ++i) {
+        crc ^= (pixels[i / 4] >> (8 * (i % 4))) & 0xFFu;
+        for (int bit = 0; bit < 8; ++bit) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+    }
+    return ~crc;
+}
+
+TEST(Crc32Test, AgreesWithTheDefinitionAtEveryLength) {
+    std::vector<std::uint32_t> pixels(320 * 240);
+    std::uint32_t value = 12345;
+    for (std::uint32_t& pixel : pixels) pixel = value = value * 1103515245u + 12345u;
+    for (std::size_t count = 0; count <= 100; ++count) {
+        EXPECT_EQ(Crc32OfPixels(pixels.data(), count), BitwiseCrc(pixels, count)) << count;
+    }
+    EXPECT_EQ(Crc32OfPixels(pixels.data(), pixels.size()), BitwiseCrc(pixels, pixels.size()));
 }
 
 TEST(ScriptTest, ReadsEventsAndSkipsBlankAndCommentLines) {

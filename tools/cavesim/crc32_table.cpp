@@ -1,6 +1,6 @@
-#include "crc32.h"
-
 #include <array>
+
+#include "crc32.h"
 
 namespace {
 
