@@ -305,7 +305,9 @@ bool AttachDisplay(WindowId window, std::int32_t width, std::int32_t height) {
     SetPropA(state.DisplayWindow, kTabletProperty,
              reinterpret_cast<HANDLE>(kNoPressAndHoldNorFlicks));
     ShowWindow(state.DisplayWindow, SW_SHOWNORMAL);  // also activates it: keys come to it
-    if (state.StartFullScreen) win32::ToggleFullScreen(state.DisplayWindow);
+    if (state.StartFullScreen && !win32::IsFullScreen(state.DisplayWindow)) {
+        win32::ToggleFullScreen(state.DisplayWindow);
+    }
     return true;
 }
 
@@ -355,7 +357,6 @@ void CloseKeyboard() {
 
 // A key is down while any source holds it: the keyboard, the pointer or a pad. Without the focus
 // the first two have let go already, and the pads are not asked.
-
 bool ReadKeys(std::uint8_t keys[256]) {
     if (!state.KeyboardOpen) return false;
     DrainMessages();
