@@ -49,7 +49,13 @@ void OpenPads() {
     // Through the generic function type, which a cast from FARPROC may go through unwarned.
     const auto entry = reinterpret_cast<void (*)()>(GetProcAddress(pads.Library, "XInputGetState"));
     pads.GetState = reinterpret_cast<GetStateFunction>(entry);
-    if (pads.GetState == nullptr) ClosePads();
+    if (pads.GetState == nullptr) {
+        ClosePads();
+        return;
+    }
+    // XInput starts up on its first read (20 ms under wine): here, not in the game's first frame.
+    std::uint8_t unused[256] = {};
+    HoldKeysOfPads(unused);
 }
 
 void ClosePads() {
