@@ -4,7 +4,7 @@
 Usage: cave_under_wine.py SCENARIO --exe cave.exe --probe window_probe.exe --prefix DIR --out DIR
                           --cavesim cavesim
 Scenarios: prefix (makes the shared wine prefix), window, picture, escape, game_over, course,
-demo.
+pointer, demo, scaled_display, full_screen.
 The game's wine log and the screenshot go to the --out directory.
 """
 
@@ -19,9 +19,10 @@ from wine_session import WineSession, fail
 
 from cave_picture import (ball_top, ball_track, colour_count, has_border,  # noqa: E402
                           shrunk)  # (tests/e2e)
-from xsession import exit_status  # noqa: E402  (tests/e2e)
+from xsession import Picture, exit_status, wait_for  # noqa: E402  (tests/e2e)
 
 WINDOW = (352, 264, 320, 240)  # a 320x240 window centred on a 1024x768 desktop
+FULL_SCREEN_PICTURE = (32, 24, 960, 720)  # the picture at 3x, centred on that desktop
 
 
 def expect(condition, message):
@@ -115,6 +116,23 @@ def scenario_course(session, args):
           f"focus it tops out at row {after_top[0]} and falls to {max(after_top)}")
 
 
+def scenario_pointer(session, args):
+    """The left mouse button held over the window lifts the ball; let go, it falls."""
+    session.start_wine(args.exe)
+    window = session.game_window()
+    left, top, width, height = WINDOW
+    session.run(["xdotool", "mousemove", str(left + width // 2), str(top + height // 2),
+                 "mousedown", "1"])
+    session.wait_for_picture(window, lambda p: (ball_top(p) or 240) < 114, 5,
+                             "the ball to rise above row 114 with the mouse button held")
+    session.run(["xdotool", "mouseup", "1"])
+    track = ball_track(session, window, 1.5)
+    after_top = track[track.index(min(track)):] if track else []
+    expect(after_top and max(after_top) >= after_top[0] + 10,
+           f"with the button let go the ball should fall: {track}")
+    print(f"pointer: tops out at row {after_top[0]}, falls to {max(after_top)}")
+
+
 def scenario_demo(session, args):
     """Recorded under wine, replayed by the native cavesim: the demo format is the same on
     every system. Then played back by cave.exe itself."""
@@ -174,6 +192,48 @@ def scenario_scaled_display(session, args):
     print("scaled display: 640x480 at (192, 144), every pixel 2x2")
 
 
+def crop(picture, left, top, width, height):
+    row = 3 * picture.width
+    return Picture(width, height, b"".join(
+        picture.data[(top + y) * row + 3 * left : (top + y) * row + 3 * (left + width)]
+        for y in range(height)))
+
+
+def scenario_full_screen(session, args):
+    """--fullscreen covers the desktop: the picture at the largest whole multiple, centred on
+    black, every pixel sharp. Alt+Enter gives the window back where and as big as it was; F11
+    switches again."""
+    session.start_wine(args.exe, "--fullscreen")
+    window = session.game_window()
+    left, top, width, height = FULL_SCREEN_PICTURE
+    shot = session.wait_for_picture(
+        window, lambda p: p.width == 1024 and has_border(crop(p, left, top, width, height)), 30,
+        "a 1024x768 picture with the red border at 3x in the middle")
+    small = shrunk(crop(shot, left, top, width, height), 3)
+    expect(has_border(small) and colour_count(small) >= 200,
+           "the tripled picture lacks its border or its textured cave")
+    around = (shot.region(0, 0, 1024, top) + shot.region(0, top + height, 1024, 768)
+              + shot.region(0, top, left, top + height)
+              + shot.region(left + width, top, 1024, top + height))
+    expect(set(around) == {(0, 0, 0)}, f"around the picture: {sorted(set(around))[:5]}")
+    seen = session.probe(args.probe, "window", 60)
+    expect(seen["rect"] == "0,0,1024,768", f"full screen outer rectangle {seen['rect']}")
+
+    windowed = dict(zip(("x", "y", "width", "height"), WINDOW), border=0)
+    session.run(["xdotool", "key", "alt+Return"])
+    wait_for(lambda: session.geometry(window) == windowed, 10, f"the window back at {windowed}")
+    session.wait_for_picture(window, has_border, 10, "the 320x240 picture with its border")
+    seen = session.probe(args.probe, "window", 60)
+    left, top, width, height = WINDOW
+    expect(seen["rect"] == f"{left},{top},{left + width},{top + height}"
+           and seen["client"] == "320x240", f"back in the window: {seen}")
+
+    session.tap("F11")
+    wait_for(lambda: session.geometry(window)["width"] == 1024, 10, "F11 to give full screen")
+    print("full screen: 1024x768, the picture 3x at (32, 24) on black; Alt+Enter gives back the "
+          "320x240 window at (352, 264), F11 full screen again")
+
+
 SCENARIOS = {
     "prefix": scenario_prefix,
     "window": scenario_window,
@@ -181,8 +241,10 @@ SCENARIOS = {
     "escape": scenario_escape,
     "game_over": scenario_game_over,
     "course": scenario_course,
+    "pointer": scenario_pointer,
     "demo": scenario_demo,
     "scaled_display": scenario_scaled_display,
+    "full_screen": scenario_full_screen,
 }
 
 

@@ -68,9 +68,9 @@ with tempfile.TemporaryDirectory() as out:
     shown = run("wine", exe, "--version", env=env)
     if shown.returncode != 0 or not shown.stdout.startswith(f"cave {VERSION}\n"):
         fail(f"wine cave.exe --version: status {shown.returncode}, said {shown.stdout!r}")
-    refused = run("wine", exe, "--fullscreen", env=env)
-    if refused.returncode != 2 or "unknown option '--fullscreen'" not in refused.stderr:
-        fail(f"wine cave.exe --fullscreen: status {refused.returncode}, said {refused.stderr!r}")
+    refused = run("wine", exe, "--full-screen", env=env)  # the option is --fullscreen
+    if refused.returncode != 2 or "unknown option '--full-screen'" not in refused.stderr:
+        fail(f"wine cave.exe --full-screen: status {refused.returncode}, said {refused.stderr!r}")
     size = os.path.getsize(exe)
     print(f"{folder}.zip: {names}; cave.exe {size} bytes, DLLs {sorted(dlls)}, "
           f"icon, version and manifest; --version and a bad option answered under wine")

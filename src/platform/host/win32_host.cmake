@@ -1,8 +1,12 @@
 # The Windows desktop: one static cave.exe that needs only the DLLs every Windows has, and the
 # pacing probe on the same host.
 if(WIN32)
-  add_library(cave_host_win32 OBJECT ${CMAKE_CURRENT_LIST_DIR}/win32_host.cpp)
+  add_library(cave_host_win32 OBJECT ${CMAKE_CURRENT_LIST_DIR}/win32_host.cpp
+                                     ${CMAKE_CURRENT_LIST_DIR}/win32_full_screen.cpp
+                                     ${CMAKE_CURRENT_LIST_DIR}/win32_pad.cpp)
   target_include_directories(cave_host_win32 PUBLIC ${CAVE_SOURCE_ROOT})
+  # windows.h without the rarely used parts and without its min and max macros
+  target_compile_definitions(cave_host_win32 PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX)
   # gdi32 for the pictures; winmm for timeBeginPeriod, the sleep precision fallback
   target_link_libraries(cave_host_win32 PUBLIC gdi32 winmm)
 

@@ -1,7 +1,6 @@
-// Windows host: a Win32 window, pictures through GDI, keys from the window's own key messages.
-// Needs nothing beyond the DLLs every Windows has (KERNEL32, USER32, GDI32, WINMM).
-#define WIN32_LEAN_AND_MEAN
-#define NOMINMAX
+// Windows host: a Win32 window, pictures through GDI, keys from the window's own key messages,
+// the left mouse button and XInput pads. Needs nothing beyond the DLLs every Windows has
+// (KERNEL32, USER32, GDI32, WINMM); XInput is loaded when there.
 #include <windows.h>
 // after windows.h, which it needs
 #include <timeapi.h>
@@ -13,6 +12,8 @@
 
 #include "platform/host/host.h"
 #include "platform/host/wake_margin.h"
+#include "platform/host/win32_full_screen.h"
+#include "platform/host/win32_pad.h"
 
 namespace host {
 namespace {
@@ -29,12 +30,21 @@ constexpr DWORD kCreateWaitableTimerHighResolution = 0x00000002;
 constexpr WakeMarginLimits kTimerMargins{2000, 20000};
 constexpr LONGLONG kSleepMargin = 20000;
 
+constexpr std::uint8_t kKeyDown = 0x80;
+constexpr std::uint8_t kUpKey = 200;  // what the pointer holds
+
+// A finger held on a touch screen would wait for Windows' press-and-hold gesture (a right click)
+// before it reached the window as a mouse button: the game wants it at once.
+constexpr char kTabletProperty[] = "MicrosoftTabletPenServiceProperty";
+constexpr UINT_PTR kNoPressAndHoldNorFlicks = 0x00010001;
+
 struct Win32Host {
     HINSTANCE Instance = nullptr;
     HWND DisplayWindow = nullptr;  // the window Present draws into
     bool KeyboardOpen = false;
-    std::uint8_t Keys[256] = {};
-    bool SleepReady = false;  // the sleep mechanism below has been chosen
+    std::uint8_t Keys[256] = {};  // the keyboard's own
+    bool PointerHeld = false;     // the left mouse button (or a finger) went down on our window
+    bool SleepReady = false;      // the sleep mechanism below has been chosen
     HANDLE WaitTimer = nullptr;
     LONGLONG TimerMargin = kTimerMargins.Floor;
     LONGLONG CounterFrequency = 0;
@@ -54,7 +64,25 @@ std::uint8_t KeyCode(LPARAM lParam) {
     return static_cast<std::uint8_t>(scan + ((extended != swapped) ? 128 : 0));
 }
 
-void ReleaseAllKeys() { std::memset(state.Keys, 0, sizeof state.Keys); }
+void ReleaseAllKeys() {
+    std::memset(state.Keys, 0, sizeof state.Keys);
+    state.PointerHeld = false;
+}
+
+// Alt+Enter and F11 switch full screen; they are the host's keys, never the game's.
+bool IsFullScreenKey(UINT message, WPARAM key, LPARAM lParam) {
+    const bool altHeld = (lParam & (LPARAM{1} << 29)) != 0;
+    return key == VK_F11 || (message == WM_SYSKEYDOWN && key == VK_RETURN && altHeld);
+}
+
+void OnKeyDown(HWND window, UINT message, WPARAM key, LPARAM lParam) {
+    if (!IsFullScreenKey(message, key, lParam)) {
+        state.Keys[KeyCode(lParam)] = kKeyDown;
+        return;
+    }
+    const bool repeated = (lParam & (LPARAM{1} << 30)) != 0;  // held: one switch per press
+    if (!repeated && window == state.DisplayWindow) win32::ToggleFullScreen(window);
+}
 
 LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
@@ -62,12 +90,26 @@ LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARA
             return 0;
         case WM_KEYDOWN:
         case WM_SYSKEYDOWN:
-            state.Keys[KeyCode(lParam)] = 0x80;
+            OnKeyDown(window, message, wParam, lParam);
             return 0;
         case WM_KEYUP:
         case WM_SYSKEYUP:  // swallowed so that Alt or F10 never starts a modal menu loop
             state.Keys[KeyCode(lParam)] = 0;
             return 0;
+        case WM_LBUTTONDOWN:
+            SetCapture(window);  // the button-up comes here even when let go elsewhere
+            state.PointerHeld = true;
+            return 0;
+        case WM_LBUTTONUP:
+            ReleaseCapture();
+            state.PointerHeld = false;
+            return 0;
+        case WM_CAPTURECHANGED:  // another window took the mouse: the button-up will not come
+            state.PointerHeld = false;
+            break;
+        case WM_DEVICECHANGE:  // perhaps a pad plugged in
+            win32::RecheckPads();
+            break;
         case WM_KILLFOCUS:
             ReleaseAllKeys();  // the key-up messages will go to another window
             break;
@@ -102,6 +144,10 @@ BITMAPINFO PictureInfo(std::int32_t width, std::int32_t height) {
 }
 
 HWND AsHandle(WindowId window) { return reinterpret_cast<HWND>(window); }
+
+bool DisplayHasFocus() {
+    return state.DisplayWindow != nullptr && GetForegroundWindow() == state.DisplayWindow;
+}
 
 // A high-resolution waitable timer sleeps to within about a millisecond; without one, a raised
 // system timer resolution makes Sleep that precise. Chosen once, on the first sleep.
@@ -256,17 +302,31 @@ Rect WindowRect(WindowId window) {
 bool AttachDisplay(WindowId window, std::int32_t width, std::int32_t height) {
     if (!IsWindow(AsHandle(window)) || width <= 0 || height <= 0) return false;
     state.DisplayWindow = AsHandle(window);
+    SetPropA(state.DisplayWindow, kTabletProperty,
+             reinterpret_cast<HANDLE>(kNoPressAndHoldNorFlicks));
     ShowWindow(state.DisplayWindow, SW_SHOWNORMAL);  // also activates it: keys come to it
+    if (state.StartFullScreen && !win32::IsFullScreen(state.DisplayWindow)) {
+        win32::ToggleFullScreen(state.DisplayWindow);
+    }
     return true;
 }
 
-void DetachDisplay() { state.DisplayWindow = nullptr; }
+void DetachDisplay() {
+    if (state.DisplayWindow == nullptr) return;
+    win32::LeaveFullScreen(state.DisplayWindow);
+    RemovePropA(state.DisplayWindow, kTabletProperty);
+    state.DisplayWindow = nullptr;
+}
 
 void Present(const std::uint32_t* pixels, std::int32_t width, std::int32_t height, Rect dest) {
     DrainMessages();
     if (state.DisplayWindow == nullptr) return;
     HDC context = GetWindowDC(state.DisplayWindow);  // origin at the outer top-left, as `dest`
     if (context == nullptr) return;
+    if (win32::IsFullScreen(state.DisplayWindow)) {
+        const RECT place = win32::PlaceOnBlack(state.DisplayWindow, context, width, height);
+        dest = {place.left, place.top, place.right, place.bottom};
+    }
     const BITMAPINFO info = PictureInfo(width, height);
     const std::int32_t destWidth = dest.Right - dest.Left;
     const std::int32_t destHeight = dest.Bottom - dest.Top;
@@ -274,6 +334,7 @@ void Present(const std::uint32_t* pixels, std::int32_t width, std::int32_t heigh
         SetDIBitsToDevice(context, dest.Left, dest.Top, width, height, 0, 0, 0, height, pixels,
                           &info, DIB_RGB_COLORS);
     } else {
+        SetStretchBltMode(context, COLORONCOLOR);  // whole multiples stay sharp
         StretchDIBits(context, dest.Left, dest.Top, destWidth, destHeight, 0, 0, width, height,
                       pixels, &info, DIB_RGB_COLORS, SRCCOPY);
     }
@@ -284,16 +345,24 @@ void Present(const std::uint32_t* pixels, std::int32_t width, std::int32_t heigh
 
 bool OpenKeyboard() {
     ReleaseAllKeys();
+    win32::OpenPads();
     state.KeyboardOpen = true;
     return true;
 }
 
-void CloseKeyboard() { state.KeyboardOpen = false; }
+void CloseKeyboard() {
+    win32::ClosePads();
+    state.KeyboardOpen = false;
+}
 
+// A key is down while any source holds it: the keyboard, the pointer or a pad. Without the focus
+// the first two have let go already, and the pads are not asked.
 bool ReadKeys(std::uint8_t keys[256]) {
     if (!state.KeyboardOpen) return false;
     DrainMessages();
     std::memcpy(keys, state.Keys, sizeof state.Keys);
+    if (state.PointerHeld) keys[kUpKey] = kKeyDown;
+    if (DisplayHasFocus()) win32::HoldKeysOfPads(keys);
     return true;
 }
 

@@ -1,0 +1,80 @@
+#include "platform/host/win32_pad.h"
+
+#include <windows.h>
+// after windows.h, which it needs
+#include <xinput.h>
+
+#include "platform/host/win32_pad_keys.h"
+
+namespace host::win32 {
+namespace {
+
+using GetStateFunction = DWORD(WINAPI*)(DWORD, XINPUT_STATE*);
+
+// Asking an empty slot costs about a millisecond, so empty slots are looked at only this often
+// (or when Windows reports a device change); a connected pad is read every frame.
+constexpr DWORD kEmptySlotCheckMilliseconds = 1000;
+
+struct Pads {
+    HMODULE Library = nullptr;
+    GetStateFunction GetState = nullptr;
+    bool Connected[XUSER_MAX_COUNT] = {};
+    bool EmptySlotsDue = true;
+    DWORD LastEmptySlotCheck = 0;
+};
+
+Pads pads;
+
+HMODULE LoadXInput() {
+    HMODULE library = LoadLibraryA("xinput1_4.dll");
+    return library != nullptr ? library : LoadLibraryA("xinput9_1_0.dll");
+}
+
+bool EmptySlotsDue() {
+    const DWORD now = GetTickCount();
+    if (!pads.EmptySlotsDue && now - pads.LastEmptySlotCheck < kEmptySlotCheckMilliseconds) {
+        return false;
+    }
+    pads.EmptySlotsDue = false;
+    pads.LastEmptySlotCheck = now;
+    return true;
+}
+
+}  // namespace
+
+void OpenPads() {
+    ClosePads();
+    pads.Library = LoadXInput();
+    if (pads.Library == nullptr) return;
+    // Through the generic function type, which a cast from FARPROC may go through unwarned.
+    const auto entry = reinterpret_cast<void (*)()>(GetProcAddress(pads.Library, "XInputGetState"));
+    pads.GetState = reinterpret_cast<GetStateFunction>(entry);
+    if (pads.GetState == nullptr) {
+        ClosePads();
+        return;
+    }
+    // XInput starts up on its first read (20 ms under wine): here, not in the game's first frame.
+    std::uint8_t unused[256] = {};
+    HoldKeysOfPads(unused);
+}
+
+void ClosePads() {
+    if (pads.Library != nullptr) FreeLibrary(pads.Library);
+    pads = Pads{};
+}
+
+void RecheckPads() { pads.EmptySlotsDue = true; }
+
+void HoldKeysOfPads(std::uint8_t keys[256]) {
+    if (pads.GetState == nullptr) return;
+    const bool emptySlotsToo = EmptySlotsDue();
+    for (DWORD slot = 0; slot < XUSER_MAX_COUNT; ++slot) {
+        if (!pads.Connected[slot] && !emptySlotsToo) continue;
+        XINPUT_STATE pad{};
+        // A pad pulled out reads as not connected: what it held is let go with it.
+        pads.Connected[slot] = pads.GetState(slot, &pad) == ERROR_SUCCESS;
+        if (pads.Connected[slot]) HoldPadKeys({pad.Gamepad.wButtons, pad.Gamepad.sThumbLY}, keys);
+    }
+}
+
+}  // namespace host::win32
