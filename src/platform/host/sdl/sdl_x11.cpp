@@ -1,4 +1,4 @@
-#include "platform/host/sdl_x11.h"
+#include "platform/host/sdl/sdl_x11.h"
 
 #include <X11/Xlib.h>
 #include <pthread.h>
@@ -40,7 +40,43 @@ void TieBoxChild() {
     if (getppid() != x11.GamePid) _exit(1);  // the game ended before the tie was made
 }
 
+// The value of one resource in XResourceManagerString's "name:\tvalue" lines; null if absent.
+const char* ResourceValue(const char* resources, const char* name) {
+    const std::size_t length = std::strlen(name);
+    for (const char* line = resources; line && *line;) {
+        if (std::strncmp(line, name, length) == 0 && line[length] == ':') return line + length + 1;
+        line = std::strchr(line, '\n');
+        if (line) ++line;
+    }
+    return nullptr;
+}
+
+// A whole number of 1 or more, or 0 for anything else.
+int PositiveWholeNumber(const char* text) {
+    if (!text) return 0;
+    char* end = nullptr;
+    const long value = std::strtol(text, &end, 10);
+    return end != text && *end == '\0' && value >= 1 && value <= 1000 ? static_cast<int>(value) : 0;
+}
+
 }  // namespace
+
+int ScaleOfDesktop(const char* gdkScale, const char* resources) {
+    if (const int scale = PositiveWholeNumber(gdkScale)) return scale;
+    const char* dpi = ResourceValue(resources, "Xft.dpi");
+    if (!dpi) return 1;
+    const double scale = std::strtod(dpi, nullptr) / 96.0;
+    return scale >= 1.0 && scale <= 1000.0 ? static_cast<int>(scale) : 1;
+}
+
+std::string ReadXResources(const char* displayName) {
+    Display* display = XOpenDisplay(displayName);
+    if (!display) return {};
+    const char* resources = XResourceManagerString(display);
+    std::string copy = resources ? resources : "";
+    XCloseDisplay(display);
+    return copy;
+}
 
 void ChooseXScreen(const char* displayName) {
     if (ScreenOfDisplayName(displayName) > 0) SDL_SetHint(SDL_HINT_VIDEO_X11_XRANDR, "0");
