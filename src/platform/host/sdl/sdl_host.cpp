@@ -27,6 +27,7 @@ struct SdlHost {
     SdlInput Input;
     bool StartFullScreen = false;  // the player's --fullscreen
     bool FullScreen = false;       // the game window covers the screen now
+    SDL_Rect Windowed{};           // where the window was, when the host covered the screen
 };
 
 SdlHost State;
@@ -154,12 +155,33 @@ bool HasRealScreen() {
     return true;
 }
 
+// With no window manager, nothing answers SDL's full screen request: the host moves the window
+// over the whole screen itself, and back where it was.
+bool CoverScreen(SDL_Window* window, bool cover) {
+    if (!cover) {
+        SDL_SetWindowSize(window, State.Windowed.w, State.Windowed.h);
+        SDL_SetWindowPosition(window, State.Windowed.x, State.Windowed.y);
+        return true;
+    }
+    SDL_Rect screen;
+    if (SDL_GetDisplayBounds(SDL_GetWindowDisplayIndex(window), &screen) != 0) return false;
+    SDL_GetWindowPosition(window, &State.Windowed.x, &State.Windowed.y);
+    SDL_GetWindowSize(window, &State.Windowed.w, &State.Windowed.h);
+    SDL_SetWindowPosition(window, screen.x, screen.y);
+    SDL_SetWindowSize(window, screen.w, screen.h);
+    SDL_RaiseWindow(window);
+    return true;
+}
+
 // SDL's desktop-sized full screen changes no video mode; back in the window, SDL puts it where
 // and as big as it was.
 void SetFullScreen(bool fullScreen) {
     SDL_Window* window = GameWindow();
+    if (!window) return;
     const Uint32 flags = fullScreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0;
-    if (!window || SDL_SetWindowFullscreen(window, flags) != 0) return;
+    const bool done = HasWindowManager(window) ? SDL_SetWindowFullscreen(window, flags) == 0
+                                               : CoverScreen(window, fullScreen);
+    if (!done) return;
     State.FullScreen = fullScreen;
     State.Presenter.Clear = true;
 }

@@ -1,5 +1,7 @@
 #include "platform/host/sdl/sdl_x11.h"
 
+#include <SDL_syswm.h>
+#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <pthread.h>
 #include <sys/prctl.h>
@@ -76,6 +78,25 @@ std::string ReadXResources(const char* displayName) {
     std::string copy = resources ? resources : "";
     XCloseDisplay(display);
     return copy;
+}
+
+bool HasWindowManager(SDL_Window* window) {
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (!SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) return true;
+    Display* display = info.info.x11.display;
+    // A manager that follows the desktop conventions names its own window on the root.
+    const Atom check = XInternAtom(display, "_NET_SUPPORTING_WM_CHECK", True);
+    if (check == None) return false;
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0;
+    unsigned long left = 0;
+    unsigned char* data = nullptr;
+    const int status = XGetWindowProperty(display, DefaultRootWindow(display), check, 0, 1, False,
+                                          XA_WINDOW, &type, &format, &count, &left, &data);
+    if (data) XFree(data);
+    return status == Success && count == 1;
 }
 
 void ChooseXScreen(const char* displayName) {

@@ -35,6 +35,10 @@ int ScaleOfDesktop(const char* gdkScale, const char* resources);
 // there are none or no display.
 std::string ReadXResources(const char* displayName);
 
+// Whether a window manager that can put windows in full screen runs on the window's display:
+// without one, SDL's full screen request goes unanswered.
+bool HasWindowManager(SDL_Window* window);
+
 // SDL_ShowSimpleMessageBox, with SDL's box child tied to the game: it dies with the game.
 int ShowTiedMessageBox(SdlX11& x11, const char* title, const char* text, SDL_Window* owner);
 
