@@ -101,9 +101,8 @@ TEST_F(SdlHostWindow, PadPluggedInDuringAGameHoldsUpPAndEscapeUntilPulledOut) {
     EXPECT_EQ(Read(), "---");
 }
 
+// The e2e test sees 1280x1024; here a screen of another shape, and one too small.
 TEST(SdlFullScreen, PictureIsTheLargestWholeMultipleThatFitsCentred) {
-    const SDL_Rect at4 = host::CentredWholeMultiple(1280, 1024, 320, 240);
-    EXPECT_EQ((std::array{at4.x, at4.y, at4.w, at4.h}), (std::array{0, 32, 1280, 960}));
     const SDL_Rect at3 = host::CentredWholeMultiple(1366, 768, 320, 240);
     EXPECT_EQ((std::array{at3.x, at3.y, at3.w, at3.h}), (std::array{203, 24, 960, 720}));
     // A screen smaller than the picture still shows all of it, at its own size.
@@ -115,7 +114,6 @@ TEST(SdlDesktopScale, GdkScaleWinsElseTheWholePartOfXftDpiOver96) {
     const char* resources = "Xft.antialias:\t1\nXft.dpi:\t192\nXft.hinting:\t1\n";
     EXPECT_EQ(host::ScaleOfDesktop(nullptr, resources), 2);
     EXPECT_EQ(host::ScaleOfDesktop("3", resources), 3);
-    EXPECT_EQ(host::ScaleOfDesktop(nullptr, "Xft.dpi:\t288\n"), 3);
     EXPECT_EQ(host::ScaleOfDesktop(nullptr, "Xft.dpi:\t144\n"), 1);
     // Nonsense in either place falls back rather than shrinking or blowing up the window.
     EXPECT_EQ(host::ScaleOfDesktop("0", resources), 2);
