@@ -146,10 +146,12 @@ std::string UsageText() {
     }
     text +=
         "\n"
-        "Controls:\n"
-        "  Up      lift the ball while held\n"
-        "  P       pause; P again resumes\n"
-        "  Escape  quit at once\n";
+        "Controls (keyboard, mouse or touch, controller):\n"
+        "  Up      lift the ball while held; so do the left mouse button or a finger\n"
+        "          held on the window, and a controller's A, D-pad up or left stick up\n"
+        "  P       pause; P again resumes (a controller's Start)\n"
+        "  Escape  quit at once (a controller's Back)\n"
+        "  Alt+Enter or F11  full screen, or back to the window\n";
     return text;
 }
 

@@ -11,12 +11,13 @@ if(NOT WIN32 AND NOT EMSCRIPTEN)
     set(CAVE_SDL2 PkgConfig::SDL2 CACHE INTERNAL "SDL2 link target")
   endif()
 
-  # SDL leaves some of an X11 program's duties to it (sdl_x11.cpp). The clocks are Linux's own
+  # SDL leaves some of an X11 program's duties to it (sdl/sdl_x11.cpp). The clocks are Linux's own
   # (linux_clock.cpp): SDL's counter cannot be slept on against a deadline.
   find_package(X11 REQUIRED)
-  add_library(cave_host_sdl OBJECT ${CMAKE_CURRENT_LIST_DIR}/sdl_host.cpp
-                                   ${CMAKE_CURRENT_LIST_DIR}/sdl_present.cpp
-                                   ${CMAKE_CURRENT_LIST_DIR}/sdl_x11.cpp
+  add_library(cave_host_sdl OBJECT ${CMAKE_CURRENT_LIST_DIR}/sdl/sdl_host.cpp
+                                   ${CMAKE_CURRENT_LIST_DIR}/sdl/sdl_input.cpp
+                                   ${CMAKE_CURRENT_LIST_DIR}/sdl/sdl_present.cpp
+                                   ${CMAKE_CURRENT_LIST_DIR}/sdl/sdl_x11.cpp
                                    ${CMAKE_CURRENT_LIST_DIR}/linux_clock.cpp)
   target_include_directories(cave_host_sdl PUBLIC ${CAVE_SOURCE_ROOT})
   target_link_libraries(cave_host_sdl PUBLIC ${CAVE_SDL2} X11::X11)

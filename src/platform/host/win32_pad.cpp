@@ -73,7 +73,8 @@ void HoldKeysOfPads(std::uint8_t keys[256]) {
         XINPUT_STATE pad{};
         // A pad pulled out reads as not connected: what it held is let go with it.
         pads.Connected[slot] = pads.GetState(slot, &pad) == ERROR_SUCCESS;
-        if (pads.Connected[slot]) HoldPadKeys({pad.Gamepad.wButtons, pad.Gamepad.sThumbLY}, keys);
+        if (pads.Connected[slot])
+            AddPadKeys(PadOfXInput({pad.Gamepad.wButtons, pad.Gamepad.sThumbLY}), keys);
     }
 }
 

@@ -1,8 +1,10 @@
-// Which of the game's keys an XInput pad holds. Free of windows.h, so that the rule is tested on
+// An XInput pad as the pad state every host shares. Free of windows.h, so that it is tested on
 // every system; the Win32 host copies the fields below out of XINPUT_GAMEPAD.
 #pragma once
 
 #include <cstdint>
+
+#include "platform/host/pad_keys.h"
 
 namespace host {
 
@@ -17,17 +19,14 @@ inline constexpr std::uint16_t kXInputStart = 0x0010;
 inline constexpr std::uint16_t kXInputBack = 0x0020;
 inline constexpr std::uint16_t kXInputA = 0x1000;
 
-// Marks down (0x80) in the 256-entry key table the keys this pad holds: Up (200) for the d-pad
-// up, the left stick pushed up past half way or A; P (25) for Start; Escape (1) for Back. It
-// never lets go of a key: the keyboard or the pointer may be holding it.
-constexpr void HoldPadKeys(const XInputGamepad& pad, std::uint8_t keys[256]) {
-    constexpr std::uint8_t kDown = 0x80;
-    constexpr std::int16_t kHalfWayUp = 32767 / 2;
-    if ((pad.Buttons & (kXInputDpadUp | kXInputA)) != 0 || pad.ThumbLY > kHalfWayUp) {
-        keys[200] = kDown;
-    }
-    if ((pad.Buttons & kXInputStart) != 0) keys[25] = kDown;
-    if ((pad.Buttons & kXInputBack) != 0) keys[1] = kDown;
+constexpr PadState PadOfXInput(const XInputGamepad& pad) {
+    PadState state;
+    state.DpadUp = (pad.Buttons & kXInputDpadUp) != 0;
+    state.South = (pad.Buttons & kXInputA) != 0;
+    state.Start = (pad.Buttons & kXInputStart) != 0;
+    state.Back = (pad.Buttons & kXInputBack) != 0;
+    state.StickUp = pad.ThumbLY;  // XInput's y already grows upwards
+    return state;
 }
 
 }  // namespace host

@@ -1,5 +1,6 @@
-// The desktop host on SDL2: one real window and SDL's keyboard state; its clocks are Linux's
-// own (linux_clock.cpp). Its files (sdl_*.cpp) are the only ones of the game that include SDL.
+// The desktop host on SDL2: one real window, SDL's keyboard state with the mouse, fingers and
+// pads merged in (sdl_input.cpp); its clocks are Linux's own (linux_clock.cpp). Its files
+// (sdl_*.cpp) are the only ones of the game that include SDL.
 #include <SDL.h>
 
 #include <cstdio>
@@ -8,8 +9,9 @@
 #include <utility>
 
 #include "platform/host/host.h"
-#include "platform/host/sdl_present.h"
-#include "platform/host/sdl_x11.h"
+#include "platform/host/sdl/sdl_input.h"
+#include "platform/host/sdl/sdl_present.h"
+#include "platform/host/sdl/sdl_x11.h"
 #include "window_icon.h"
 
 namespace host {
@@ -22,7 +24,10 @@ struct SdlHost {
     Uint32 WindowId = 0;  // SDL's id of the game window; 0 when none
     SdlPresenter Presenter;
     SdlX11 X11;
+    SdlInput Input;
     bool StartFullScreen = false;  // the player's --fullscreen
+    bool FullScreen = false;       // the game window covers the screen now
+    SDL_Rect Windowed{};           // where the window was, when the host covered the screen
 };
 
 SdlHost State;
@@ -150,12 +155,63 @@ bool HasRealScreen() {
     return true;
 }
 
-// The game reads no window events; draining them keeps the window responsive and SDL's
-// keyboard state current. Close requests are dropped: the game ends only its own ways.
+// With no window manager, nothing answers SDL's full screen request: the host moves the window
+// over the whole screen itself, and back where it was.
+bool CoverScreen(SDL_Window* window, bool cover) {
+    if (!cover) {
+        SDL_SetWindowSize(window, State.Windowed.w, State.Windowed.h);
+        SDL_SetWindowPosition(window, State.Windowed.x, State.Windowed.y);
+        return true;
+    }
+    SDL_Rect screen;
+    if (SDL_GetDisplayBounds(SDL_GetWindowDisplayIndex(window), &screen) != 0) return false;
+    SDL_GetWindowPosition(window, &State.Windowed.x, &State.Windowed.y);
+    SDL_GetWindowSize(window, &State.Windowed.w, &State.Windowed.h);
+    SDL_SetWindowPosition(window, screen.x, screen.y);
+    SDL_SetWindowSize(window, screen.w, screen.h);
+    SDL_RaiseWindow(window);
+    return true;
+}
+
+// SDL's desktop-sized full screen changes no video mode; back in the window, SDL puts it where
+// and as big as it was.
+void SetFullScreen(bool fullScreen) {
+    SDL_Window* window = GameWindow();
+    if (!window) return;
+    const Uint32 flags = fullScreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0;
+    const bool done = HasWindowManager(window) ? SDL_SetWindowFullscreen(window, flags) == 0
+                                               : CoverScreen(window, fullScreen);
+    if (!done) return;
+    State.FullScreen = fullScreen;
+    State.Presenter.Clear = true;
+}
+
+void TakeWindowEvent(const SDL_WindowEvent& window) {
+    if (window.event == SDL_WINDOWEVENT_FOCUS_LOST) ReleaseWindowInputs(State.Input);
+    if (window.event == SDL_WINDOWEVENT_SIZE_CHANGED || window.event == SDL_WINDOWEVENT_EXPOSED) {
+        State.Presenter.Clear = true;
+    }
+}
+
+// Draining the events keeps the window responsive and the input state current. Close requests
+// are dropped: the game ends only its own ways.
 void DrainEvents() {
     SDL_Event event;
     while (SDL_PollEvent(&event)) {
+        if (event.type == SDL_WINDOWEVENT) TakeWindowEvent(event.window);
+        if (TakeInputEvent(State.Input, event)) SetFullScreen(!State.FullScreen);
     }
+}
+
+// Full screen shows the picture as large as it fits whole, whatever the game asked for.
+SDL_Rect PictureRect(SDL_Window* window, int width, int height, Rect dest) {
+    if (!State.FullScreen) {
+        return {dest.Left, dest.Top, dest.Right - dest.Left, dest.Bottom - dest.Top};
+    }
+    int areaWidth = 0;
+    int areaHeight = 0;
+    SDL_GetWindowSize(window, &areaWidth, &areaHeight);
+    return CentredWholeMultiple(areaWidth, areaHeight, width, height);
 }
 
 }  // namespace
@@ -173,6 +229,8 @@ bool InitDisplay() {
         SDL_Quit();
         return false;
     }
+    // Without it the game is played from the keyboard; pads come as they are plugged in.
+    SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER);
     WatchX11(State.X11);
     State.VideoUp = true;
     return true;
@@ -181,6 +239,7 @@ bool InitDisplay() {
 void ShutdownDisplay() {
     if (!State.VideoUp) return;
     DetachDisplay();
+    CloseInputs(State.Input);
     SDL_Quit();
     State.VideoUp = false;
     State.WindowId = 0;
@@ -247,6 +306,7 @@ bool AttachDisplay(WindowId window, std::int32_t width, std::int32_t height) {
     State.WindowId = static_cast<Uint32>(window);
     SDL_ShowWindow(sdlWindow);
     SDL_RaiseWindow(sdlWindow);
+    if (State.StartFullScreen) SetFullScreen(true);
     return true;
 }
 
@@ -256,8 +316,8 @@ void Present(const std::uint32_t* pixels, std::int32_t width, std::int32_t heigh
     DrainEvents();
     SDL_Window* window = GameWindow();
     if (!window) return;
-    const SDL_Rect to{dest.Left, dest.Top, dest.Right - dest.Left, dest.Bottom - dest.Top};
-    PresentPixels(State.Presenter, window, pixels, width, height, to);
+    PresentPixels(State.Presenter, window, pixels, width, height,
+                  PictureRect(window, width, height, dest));
 }
 
 bool OpenKeyboard() {
@@ -276,8 +336,9 @@ bool ReadKeys(std::uint8_t keys[256]) {
     if (!window || SDL_GetKeyboardFocus() != window) return true;
     const Uint8* down = SDL_GetKeyboardState(nullptr);
     for (const auto& [scancode, code] : kKeyTable) {
-        if (down[scancode]) keys[code] = 0x80;
+        if (down[scancode] && !HeldByHost(State.Input, scancode)) keys[code] = 0x80;
     }
+    AddInputKeys(State.Input, keys);
     return true;
 }
 
@@ -290,9 +351,11 @@ void ShowMessage(const char* title, const char* text) {
 
 void TellUser(const char* text, bool error) { std::fputs(text, error ? stderr : stdout); }
 
-// Desktops here scale by other means, or not at all: the game shows at its own size unless the
-// player asks for more.
-std::int32_t DesktopScale() { return 1; }
+// Asked before SDL starts, of the display the game will open on.
+std::int32_t DesktopScale() {
+    const char* display = std::getenv("DISPLAY");
+    return ScaleOfDesktop(std::getenv("GDK_SCALE"), ReadXResources(display).c_str());
+}
 
 void SetStartFullScreen(bool fullScreen) { State.StartFullScreen = fullScreen; }
 

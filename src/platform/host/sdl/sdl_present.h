@@ -15,7 +15,12 @@ struct SdlPresenter {
     SDL_Texture* Texture = nullptr;    // renderer path: the back buffer's copy
     int Width = 0;                     // the back buffer's size
     int Height = 0;
+    bool Clear = false;  // the window changed size: black it out before the next picture
 };
+
+// The picture at the largest whole multiple of its size that fits the area (at least 1x),
+// centred: full screen keeps every pixel square and sharp.
+SDL_Rect CentredWholeMultiple(int areaWidth, int areaHeight, int width, int height);
 
 // Opens the first path that works on this window. False when none does.
 bool OpenPresenter(SdlPresenter& presenter, SDL_Window* window, int width, int height);

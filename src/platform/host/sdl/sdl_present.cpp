@@ -1,4 +1,6 @@
-#include "platform/host/sdl_present.h"
+#include "platform/host/sdl/sdl_present.h"
+
+#include <algorithm>
 
 namespace host {
 namespace {
@@ -38,6 +40,9 @@ void BlitToSurface(SdlPresenter& presenter, SDL_Window* window, const std::uint3
     if (!screen) return;
     // SDL only reads the source; the wrapper is never written through.
     presenter.Source->pixels = const_cast<std::uint32_t*>(pixels);
+    // A new surface holds whatever it was made with; outside the picture it must be black.
+    if (presenter.Clear) SDL_FillRect(screen, nullptr, 0);
+    presenter.Clear = false;
     SDL_Rect dest = to;
     if (to.w == presenter.Width && to.h == presenter.Height) {
         SDL_BlitSurface(presenter.Source, nullptr, screen, &dest);
@@ -57,6 +62,12 @@ void CopyToRenderer(SdlPresenter& presenter, const std::uint32_t* pixels, const 
 }
 
 }  // namespace
+
+SDL_Rect CentredWholeMultiple(int areaWidth, int areaHeight, int width, int height) {
+    const int scale = std::max(1, std::min(areaWidth / width, areaHeight / height));
+    return {(areaWidth - width * scale) / 2, (areaHeight - height * scale) / 2, width * scale,
+            height * scale};
+}
 
 bool OpenPresenter(SdlPresenter& presenter, SDL_Window* window, int width, int height) {
     ClosePresenter(presenter);

@@ -1,9 +1,9 @@
-#include "platform/host/win32_pad_keys.h"
-
 #include <gtest/gtest.h>
 
 #include <array>
 #include <cstdint>
+
+#include "platform/host/win32_pad_keys.h"
 
 namespace {
 
@@ -15,7 +15,7 @@ constexpr int kP = 25;
 constexpr int kUp = 200;
 
 Keys KeysOf(host::XInputGamepad pad, Keys keys = {}) {
-    host::HoldPadKeys(pad, keys.data());
+    host::AddPadKeys(host::PadOfXInput(pad), keys.data());
     return keys;
 }
 

@@ -5,6 +5,8 @@
 #include <SDL.h>
 #include <sys/types.h>
 
+#include <string>
+
 struct _XDisplay;
 
 namespace host {
@@ -25,6 +27,18 @@ SdlX11& X11State();
 void ChooseXScreen(const char* displayName);
 // After SDL has opened its display: hooks the X library and fork, once per process.
 void WatchX11(SdlX11& x11);
+// Whole screen pixels per game pixel as the desktop scales: GDK_SCALE when it is a whole
+// number of 1 or more, else the whole part of Xft.dpi / 96 from the X resources; at least 1.
+// Either may be null.
+int ScaleOfDesktop(const char* gdkScale, const char* resources);
+// The X resources of the display the game opens on, as the desktop merged them; empty when
+// there are none or no display.
+std::string ReadXResources(const char* displayName);
+
+// Whether a window manager that can put windows in full screen runs on the window's display:
+// without one, SDL's full screen request goes unanswered.
+bool HasWindowManager(SDL_Window* window);
+
 // SDL_ShowSimpleMessageBox, with SDL's box child tied to the game: it dies with the game.
 int ShowTiedMessageBox(SdlX11& x11, const char* title, const char* text, SDL_Window* owner);
 
