@@ -142,8 +142,11 @@
     canvas,
     showMessage,
     fileStore,
+    pageKeys: window.caveInputs.pageKeys,
     // The game waits until the player asks for the next one.
     async onGameEnd() {
+      document.documentElement.classList.remove('playing');
+      window.caveInputs.newGame();
       await showBestScores();
       over.hidden = false;
       again.focus();
@@ -152,6 +155,7 @@
           'click',
           () => {
             over.hidden = true;
+            document.documentElement.classList.add('playing');
             canvas.focus();
             resolve();
           },

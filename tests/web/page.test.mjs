@@ -345,3 +345,172 @@ test('a reload in the middle of a game leaves no error', async () => {
   assert.deepEqual(page.errors, []);
   await page.close();
 });
+
+// A phone held upright: what most people open a page on.
+const PHONE = {
+  viewport: { width: 390, height: 844 },
+  deviceScaleFactor: 3,
+  hasTouch: true,
+  isMobile: true,
+};
+
+// One finger on the screen at (x, y) in CSS pixels, through the browser's own touch input.
+async function touch(page, type, x = 0, y = 0) {
+  page.cdp ??= await page.context().newCDPSession(page);
+  const touchPoints = type === 'touchEnd' ? [] : [{ x, y }];
+  await page.cdp.send('Input.dispatchTouchEvent', { type, touchPoints });
+}
+
+async function middleOfPicture(page) {
+  const box = await page.locator('#game').boundingBox();
+  return [box.x + box.width / 2, box.y + box.height / 2];
+}
+
+// A finger held from the first frame lifts the ball, as held Up does; lifted, the ball falls.
+// The game ends with a report whose demo replays in the native cavesim to the same text.
+test('phone: a held finger lifts the ball, lifting it lets go, and its demo replays', async () => {
+  const context = await browser.newContext(PHONE);
+  const page = await openGame(
+    async (opened) => touch(opened, 'touchStart', ...(await middleOfPicture(opened))),
+    () => (Date.now = () => 1000000),
+    context,
+  );
+  await firstFrame(page);
+  await page.waitForTimeout(300);
+  const held = ballTop(await picture(page));
+  assert.ok(held !== null && held < 118, `the ball under a finger rose from row 120 to ${held}`);
+  await touch(page, 'touchEnd');
+  const lifted = ballTop(await picture(page));
+  let fell = lifted;
+  for (let tries = 0; tries < 20 && fell <= lifted; ++tries) {
+    await page.waitForTimeout(100);
+    fell = ballTop(await picture(page));
+  }
+  assert.ok(fell > lifted, `the ball let go stayed at ${fell} (was ${lifted})`);
+  const report = await dialogLines(page);
+  await page.locator('#message-ok').tap();
+  await page.locator('#over').waitFor({ timeout: 2000 });
+  const demoName = await page.locator('#best tbody tr.new a').getAttribute('download');
+  const [demo] = await storedFiles(page, [`cave/${demoName}`]);
+  assert.deepEqual(replayedReport(demo), report);
+  assert.deepEqual(page.errors, []);
+  await context.close();
+});
+
+// Where everything is in CSS pixels, and how the picture is scaled.
+function layout(page) {
+  return page.evaluate(() => {
+    const box = (id) => document.getElementById(id).getBoundingClientRect();
+    const shown = (selector) => document.querySelector(selector).checkVisibility();
+    const game = box('game');
+    return {
+      scale: (game.width * devicePixelRatio) / 320,
+      // Layout positions come in 64ths of a CSS pixel: a third of one is as near as it gets.
+      onGrid: [game.left, game.top].map((at) => {
+        const device = at * devicePixelRatio;
+        return Math.abs(device - Math.round(device)) < 0.05;
+      }),
+      inside:
+        game.left >= 0 && game.top >= 0 && game.right <= innerWidth && game.bottom <= innerHeight,
+      scrolls: document.scrollingElement.scrollHeight > innerHeight,
+      buttons: ['pause', 'quit'].map((id) => Math.min(box(id).width, box(id).height)),
+      keysListed: shown('.controls'),
+      touchHint: shown('.touch-hint'),
+    };
+  });
+}
+
+test('phone: the page fits upright and sideways, and the buttons work by tap', async () => {
+  const context = await browser.newContext(PHONE);
+  const page = await openGame(startAutopilot, null, context);
+  await firstFrame(page);
+  for (const [width, height] of [[390, 844], [844, 390]]) {
+    await page.setViewportSize({ width, height });
+    await page.waitForTimeout(100);
+    const seen = await layout(page);
+    const where = `${width}x${height}`;
+    assert.ok(Number.isInteger(seen.scale) && seen.scale >= 2, `scale ${seen.scale} at ${where}`);
+    assert.deepEqual([seen.onGrid, seen.inside, seen.scrolls], [[true, true], true, false], where);
+    assert.ok(seen.buttons.every((size) => size >= 44), `buttons of ${seen.buttons} px`);
+    assert.deepEqual([seen.keysListed, seen.touchHint], [false, true]);
+  }
+
+  // Even on a page long enough to scroll, a swipe over the picture moves only the ball, and a
+  // long press opens no menu.
+  await page.evaluate(() => {
+    document.body.style.minHeight = '3000px';
+    window.menus = 0;
+    addEventListener('contextmenu', (event) => (window.menus += event.defaultPrevented ? 0 : 1));
+  });
+  const [x, y] = await middleOfPicture(page);
+  await touch(page, 'touchStart', x, y);
+  for (let step = 1; step <= 10; ++step) await touch(page, 'touchMove', x, y - step * 15);
+  await touch(page, 'touchEnd');
+  await touch(page, 'touchStart', x, y);
+  await page.waitForTimeout(900);
+  await touch(page, 'touchEnd');
+  await page.locator('#game').dispatchEvent('contextmenu');
+  assert.deepEqual(await page.evaluate(() => [scrollY, window.menus]), [0, 0]);
+
+  await page.locator('#pause').tap();
+  const paused = await settled(page);
+  assert.ok(paused, 'the picture kept changing after the Pause tap');
+  assert.equal(await page.locator('#pause').textContent(), 'Resume');
+  await page.locator('#pause').tap();
+  assert.ok(await settled(page, paused), 'the picture stayed paused after the Resume tap');
+  assert.equal(await page.locator('#pause').textContent(), 'Pause');
+  await page.locator('#quit').tap();
+  await page.locator('#over').waitFor({ timeout: 2000 });
+  assert.equal(await page.locator('#message').getAttribute('open'), null, 'Quit showed a box');
+  await page.evaluate(() => window.stopAutopilot());
+  await page.locator('#again').tap();
+  await dialogLines(page);
+  await page.locator('#message-ok').tap();
+  await page.locator('#over').waitFor({ timeout: 2000 });
+  assert.deepEqual(page.errors, []);
+  await context.close();
+});
+
+// A pad in the Gamepad API's standard layout, its buttons set by the test.
+function installPad() {
+  window.padButtons = new Array(17).fill(false);
+  const pad = {
+    connected: true,
+    mapping: 'standard',
+    axes: [0, 0, 0, 0],
+    get buttons() {
+      return window.padButtons.map((pressed) => ({ pressed, value: pressed ? 1 : 0 }));
+    },
+  };
+  navigator.getGamepads = () => [null, pad];
+}
+
+async function pushPad(page, button) {
+  await page.evaluate((index) => (window.padButtons[index] = true), button);
+  await page.waitForTimeout(300);
+  await page.evaluate((index) => (window.padButtons[index] = false), button);
+}
+
+test("a pad's A lifts the ball, Start pauses, Back quits; the full screen button", async () => {
+  const holdA = (opened) => opened.evaluate(() => (window.padButtons[0] = true));
+  const page = await openGame(holdA, installPad);
+  await firstFrame(page);
+  await page.waitForTimeout(300);
+  const held = ballTop(await picture(page));
+  assert.ok(held !== null && held < 118, `the ball on A rose from row 120 to ${held}`);
+  await pushPad(page, 9);
+  assert.ok(await settled(page), 'the picture kept changing after Start');
+  assert.equal(await page.locator('#pause').textContent(), 'Resume');
+  await pushPad(page, 8);
+  await page.locator('#over').waitFor({ timeout: 2000 });
+  assert.equal(await page.locator('#message').getAttribute('open'), null, 'Back showed a box');
+
+  const fullScreen = page.locator('#full-screen');
+  await fullScreen.click();
+  await page.waitForFunction(() => document.fullscreenElement === document.documentElement);
+  assert.equal(await fullScreen.textContent(), 'Leave full screen');
+  await fullScreen.click();
+  await page.waitForFunction(() => document.fullscreenElement === null);
+  assert.deepEqual(page.errors, []);
+  await page.close();
+});

@@ -15,7 +15,7 @@ if(EMSCRIPTEN)
   set_target_properties(cave PROPERTIES SUFFIX .js RUNTIME_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR})
 
   # The page is copied beside the program, so the folder is complete after every build.
-  set(page_files index.html cave.css page.js)
+  set(page_files index.html cave.css inputs.js page.js)
   foreach(file ${page_files})
     add_custom_command(
       OUTPUT ${PROJECT_BINARY_DIR}/${file}

@@ -152,6 +152,9 @@ constexpr std::pair<const char*, std::uint8_t> kKeyTable[] = {
     {"ContextMenu", 0xDD},
 };
 
+// The keys the page's other inputs can hold, by their bit in PageKeys.
+constexpr std::pair<int, std::uint8_t> kPageKeys[] = {{1, 0xC8}, {2, 0x19}, {4, 0x01}};
+
 // Keys whose default action scrolls the page; the game keeps them while it has the focus. All
 // others keep their browser meaning (reload, tab to the next control, ...).
 constexpr std::uint8_t kScrollKeys[] = {0x39, 0xC7, 0xC8, 0xC9, 0xCB, 0xCD, 0xCF, 0xD0, 0xD1};
@@ -234,6 +237,12 @@ EM_ASYNC_JS(int, AwaitPageDialog, (const char* title, const char* text), {
 });
 
 EM_JS(double, WallClock, (), { return Date.now(); });
+
+// The keys the page holds (pointer, touch buttons, controllers) as kPageKeys bits, given the
+// keyboard's: the page follows the game's pause from them.
+EM_JS(int, PageKeys, (int keyboard), {
+    return typeof Module.pageKeys === 'function' ? Module.pageKeys(keyboard) : 0;
+});
 
 // The page answers when the player wants another game; without a page there is none.
 EM_ASYNC_JS(void, AwaitPageNewGame, (int status), {
@@ -347,9 +356,18 @@ void CloseKeyboard() {
     State.KeyboardOpen = false;
 }
 
+// A key is down while any source holds it: the keyboard, or one of the page's.
 bool ReadKeys(std::uint8_t keys[256]) {
     if (!State.KeyboardOpen) return false;
     std::memcpy(keys, State.Keys, sizeof State.Keys);
+    int keyboard = 0;
+    for (const auto& [bit, scan] : kPageKeys) {
+        if ((keys[scan] & 0x80) != 0) keyboard |= bit;
+    }
+    const int page = PageKeys(keyboard);
+    for (const auto& [bit, scan] : kPageKeys) {
+        if ((page & bit) != 0) keys[scan] = 0x80;
+    }
     return true;
 }
 
