@@ -16,6 +16,11 @@ void SetGameKeeping(GameKeeping keeping) { Keeping = std::move(keeping); }
 
 const Demo* PlaybackDemo() { return Keeping.Playback ? &*Keeping.Playback : nullptr; }
 
+std::optional<std::uint32_t> ChosenSeed() {
+    if (Keeping.Cave.How == CaveChoice::Kind::Random) return std::nullopt;
+    return Keeping.Cave.Seed;
+}
+
 void KeepGame(std::optional<std::int32_t> reportedPoints) {
     const Demo& game = KeyRecording();
     if (!Keeping.RecordPath.empty() && !ReplaceTextFile(Keeping.RecordPath, DemoText(game))) {
@@ -23,6 +28,6 @@ void KeepGame(std::optional<std::int32_t> reportedPoints) {
     }
     // A demo played back is no new game.
     if (Keeping.BestScores && reportedPoints && !Keeping.Playback) {
-        AddBestScore(UserDataFolder(), *reportedPoints, DemoText(game));
+        AddBestScore(UserDataFolder(), *reportedPoints, DemoText(game), CaveLabel(Keeping.Cave));
     }
 }
