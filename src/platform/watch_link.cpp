@@ -198,6 +198,10 @@ ParsedDemo ParseWatchPayload(std::string_view text) {
 
 bool LooksLikeWatchLink(std::string_view text) {
     text = Trimmed(text);
+    // A link is one word of printable ASCII.
+    for (const char c : text) {
+        if (c <= ' ' || c > '~') return false;
+    }
     if (text.find(kLinkMark) != std::string_view::npos) return true;
     if (text.size() < 2 || text[0] != kVersion) return false;
     return text.find_first_not_of(kAlphabet) == std::string_view::npos;

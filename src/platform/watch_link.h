@@ -24,7 +24,7 @@ std::string WatchPayload(const Demo& demo);
 ParsedDemo ParseWatchPayload(std::string_view text);
 
 // True for text that is meant as a watch link or payload rather than a file name or demo text:
-// it holds "#watch=", or it is the version followed by base64url characters only.
+// one word of printable ASCII that holds "#watch=", or the version and base64url characters.
 bool LooksLikeWatchLink(std::string_view text);
 
 // Demo text, a watch link or a payload alike: what a demo file or a pasted link may hold.

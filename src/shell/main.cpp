@@ -15,20 +15,20 @@ std::string LoadDemo(const std::string& option, const std::string& source,
                      std::optional<Demo>& demo) {
     ParsedDemo parsed;
     std::string text;
-    std::string what = "demo " + source;
+    std::string what = "demo " + source + ", ";
     if (source.find("#watch=") != std::string::npos) {
         parsed = ParseWatchPayload(source);
-        what = "watch link";
+        what = "watch link: ";
     } else if (const FileRead read = ReadTextFile(source, text); read == FileRead::Read) {
         parsed = ParseAnyDemo(text);
     } else if (read == FileRead::Missing && LooksLikeWatchLink(source)) {
         parsed = ParseWatchPayload(source);
-        what = "'" + source + "' is no file, and as a watch payload";
+        what = option + ": '" + source + "' is neither a file nor a watch payload: ";
     } else {
         return option + ": cannot read '" + source + "'" +
                (read == FileRead::Missing ? ": no such file" : "");
     }
-    if (!parsed.Error.empty()) return what + ", " + parsed.Error;
+    if (!parsed.Error.empty()) return what + parsed.Error;
     demo = std::move(parsed.Value);
     return {};
 }

@@ -95,6 +95,11 @@ TEST(WatchLink, AnythingElseIsRefusedWithTheReason) {
     EXPECT_TRUE(LooksLikeWatchLink(good));
     EXPECT_FALSE(LooksLikeWatchLink("games/best.demo"));
     EXPECT_FALSE(LooksLikeWatchLink("# cave demo 1 seed 5\n"));
+    // A binary that happens to hold the mark is no link.
+    EXPECT_FALSE(LooksLikeWatchLink(std::string("\x7f"
+                                                "ELF\x02 #watch=",
+                                                12) +
+                                    good));
 }
 
 }  // namespace
