@@ -23,3 +23,5 @@ const Demo* PlaybackDemo();
 std::optional<std::uint32_t> ChosenSeed();
 // The game has ended: with its points when it ended with the score report.
 void KeepGame(std::optional<std::int32_t> reportedPoints);
+// The points of the last game kept, when it ended with the score report.
+std::optional<std::int32_t> LastReportedPoints();
