@@ -618,6 +618,7 @@ test("today's cave and a challenge's cave are cavesim's; the best scores name ca
       assert.equal(await page.locator('#status').textContent(), "Today's cave, 2026-12-08");
       await dialogLines(page);
       await page.keyboard.press('Enter');
+      await page.locator('#over').waitFor({ timeout: 2000 });
       const cells = await page.locator('#best tbody tr.new td').allTextContents();
       assert.equal(cells[3], 'day 2026-12-08');
       const watch = page.locator('#best tr.new a:text("watch")');
