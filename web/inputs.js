@@ -116,6 +116,10 @@ window.caveInputs = (() => {
 
   return {
     pageKeys,
+    // Ends the game on as Escape does.
+    quit() {
+      tapped |= ESCAPE;
+    },
     // A new game starts unpaused with nothing held over from the last one.
     newGame() {
       lastRead = 0;

@@ -81,20 +81,21 @@
       return () => reads.map(({ result }) => result || '');
     });
 
-  // The table: a header line, then "points date demo" a line, best first, each demo beside it.
-  // A table that is not the game's own is the game's to move aside; the page just shows none, as
-  // it does when the browser refuses the storage.
+  // The table: a header line, then "points date demo cave" a line, best first, each demo beside
+  // it (the first version had no cave: those games flew random ones). A table that is not the
+  // game's own is the game's to move aside; the page just shows none, as it does when the browser
+  // refuses the storage.
   async function storedBestScores() {
     try {
       const [table] = await readFiles(['cave/scores.txt']);
       const lines = table.split('\n');
-      if (lines[0] !== '# cave best scores 1') return [];
+      if (lines[0] !== '# cave best scores 2' && lines[0] !== '# cave best scores 1') return [];
       return lines
         .slice(1)
         .filter((line) => line !== '')
         .map((line) => {
-          const [points, date, demo] = line.split(' ');
-          return { points, date, demo };
+          const [points, date, demo, cave = 'random'] = line.split(' ');
+          return { points, date, demo, cave };
         });
     } catch {
       return [];
@@ -105,24 +106,37 @@
   let knownDemos = new Set();
   let demoLinks = [];
 
-  // The table, with this game's entry marked and every demo ready to download.
+  const caveName = (label) =>
+    label.startsWith('daily-') ? `day ${label.slice(6)}` : label.replace('cave-', 'cave ');
+
+  function runLinks(cell, demo, download, payload) {
+    const file = document.createElement('a');
+    file.textContent = 'demo';
+    file.download = demo;
+    file.href = download;
+    cell.append(file, ' ');
+    if (!payload) return;
+    const watch = document.createElement('a');
+    watch.textContent = 'watch';
+    watch.href = `#watch=${payload}`;
+    cell.append(watch);
+  }
+
+  // The table, with this game's entry marked, every demo ready to download and to watch.
   async function showBestScores() {
     const scores = await storedBestScores();
     // The demos are read only here, where their links are made: the start needs just the names.
     const demos = await readFiles(scores.map(({ demo }) => `cave/${demo}`)).catch(() => []);
     demoLinks.forEach((link) => URL.revokeObjectURL(link));
     demoLinks = scores.map((_, index) => URL.createObjectURL(new Blob([demos[index] || ''])));
-    const rows = scores.map(({ points, date, demo }, index) => {
+    const rows = scores.map(({ points, date, demo, cave }, index) => {
       const row = document.createElement('tr');
       row.classList.toggle('new', !knownDemos.has(demo));
-      for (const text of [index + 1, points, date.replace('T', ' ')]) {
+      for (const text of [index + 1, points, date.replace('T', ' '), caveName(cave)]) {
         row.insertCell().textContent = text;
       }
-      const link = document.createElement('a');
-      link.textContent = 'demo';
-      link.download = demo;
-      link.href = demoLinks[index];
-      row.insertCell().append(link);
+      const payload = demos[index] ? window.caveRuns.payloadOf(demos[index]) : '';
+      runLinks(row.insertCell(), demo, demoLinks[index], payload);
       return row;
     });
     best.tBodies[0].replaceChildren(...rows);
@@ -143,25 +157,24 @@
     showMessage,
     fileStore,
     pageKeys: window.caveInputs.pageKeys,
-    // The game waits until the player asks for the next one.
-    async onGameEnd() {
+    // What the first game is to be: the page's address may ask for a cave or a run.
+    async firstGame() {
+      return window.caveRuns.begin(await window.caveRuns.fromAddress());
+    },
+    // The game waits until the player asks for the next one, unless that was asked already.
+    async onGameEnd(status, game) {
       document.documentElement.classList.remove('playing');
       window.caveInputs.newGame();
-      await showBestScores();
-      over.hidden = false;
-      again.focus();
-      return new Promise((resolve) => {
-        again.addEventListener(
-          'click',
-          () => {
-            over.hidden = true;
-            document.documentElement.classList.add('playing');
-            canvas.focus();
-            resolve();
-          },
-          { once: true },
-        );
-      });
+      if (!window.caveRuns.ended(game)) {
+        await showBestScores();
+        over.hidden = false;
+        again.focus();
+      }
+      const next = await window.caveRuns.next();
+      over.hidden = true;
+      document.documentElement.classList.add('playing');
+      canvas.focus();
+      return window.caveRuns.begin(next);
     },
   };
 })();

@@ -4,10 +4,13 @@
 
 #include "platform/key_script.h"
 #include "platform/user_files.h"
+#include "shell/daily_cave.h"
 
 namespace {
 
-constexpr const char* kHeader = "# cave best scores 1";
+// Version 2 added the cave; a table of version 1 still reads, its games on random caves.
+constexpr const char* kHeader = "# cave best scores 2";
+constexpr const char* kFirstHeader = "# cave best scores 1";
 constexpr const char* kTableName = "scores.txt";
 constexpr const char* kLockName = "scores.lock";
 
@@ -36,11 +39,13 @@ bool IsDemoName(const std::string& name) {
     return name[0] != '.';
 }
 
-bool ParseEntry(const std::string& line, BestScore& score) {
+bool ParseEntry(const std::string& line, std::size_t fieldCount, BestScore& score) {
     const std::vector<std::string> fields = SplitFields(line);
-    if (fields.size() != 3) return false;
+    if (fields.size() != fieldCount) return false;
     score.Date = fields[1];
     score.DemoFile = fields[2];
+    if (fieldCount == 4) score.Cave = fields[3];
+    if (!ParseCaveLabel(score.Cave)) return false;
     const auto value = ParseDecimal(fields[0], 2147483647u);
     if (!value || !IsDate(score.Date) || !IsDemoName(score.DemoFile)) return false;
     score.Points = static_cast<std::int32_t>(*value);
@@ -51,11 +56,12 @@ bool ParseEntry(const std::string& line, BestScore& score) {
 // or entries out of order.
 bool ParseTable(const std::string& text, std::vector<BestScore>& scores) {
     const std::vector<std::string> lines = SplitLines(text);
-    if (lines.empty() || lines[0] != kHeader) return false;
+    if (lines.empty() || (lines[0] != kHeader && lines[0] != kFirstHeader)) return false;
+    const std::size_t fieldCount = lines[0] == kHeader ? 4 : 3;
     for (std::size_t i = 1; i < lines.size(); ++i) {
         const std::string& line = lines[i];
         BestScore score;
-        if (!ParseEntry(line, score)) return false;
+        if (!ParseEntry(line, fieldCount, score)) return false;
         if (!scores.empty() && scores.back().Points < score.Points) return false;
         scores.push_back(score);
     }
@@ -65,7 +71,8 @@ bool ParseTable(const std::string& text, std::vector<BestScore>& scores) {
 std::string TableText(const std::vector<BestScore>& scores) {
     std::string text = std::string(kHeader) + "\n";
     for (const BestScore& score : scores) {
-        text += std::to_string(score.Points) + " " + score.Date + " " + score.DemoFile + "\n";
+        text += std::to_string(score.Points) + " " + score.Date + " " + score.DemoFile + " " +
+                score.Cave + "\n";
     }
     return text;
 }
@@ -115,13 +122,14 @@ std::string NewDemoName(const std::vector<BestScore>& scores) {
     }
 }
 
-void UpdateTable(const std::string& folder, std::int32_t points, const std::string& demoText) {
+void UpdateTable(const std::string& folder, std::int32_t points, const std::string& demoText,
+                 const std::string& cave) {
     const std::string path = JoinPath(folder, kTableName);
     std::vector<BestScore> scores;
     if (!LoadForUpdate(path, scores)) return;
     const std::size_t rank = RankOf(scores, points);
     if (rank >= kBestScoresKept) return;
-    const BestScore entry{points, LocalDateTime(), NewDemoName(scores)};
+    const BestScore entry{points, LocalDateTime(), NewDemoName(scores), cave};
     // The demo first: a table never names a demo that is not there.
     if (!ReplaceTextFile(JoinPath(folder, entry.DemoFile), demoText)) {
         Warn("cannot write a demo into '" + folder + "'; this score is not kept");
@@ -155,7 +163,8 @@ ReadScores ReadBestScores(const std::string& folder) {
     return read;
 }
 
-void AddBestScore(const std::string& folder, std::int32_t points, const std::string& demoText) {
+void AddBestScore(const std::string& folder, std::int32_t points, const std::string& demoText,
+                  const std::string& cave) {
     if (folder.empty()) {
         Warn("no folder for the best scores (no home folder is set); this score is not kept");
         return;
@@ -170,16 +179,16 @@ void AddBestScore(const std::string& folder, std::int32_t points, const std::str
         Warn("cannot lock the best scores in '" + folder + "'; this score is not kept");
         return;
     }
-    UpdateTable(folder, points, demoText);
+    UpdateTable(folder, points, demoText, cave);
 }
 
 std::string BestScoresText(const std::string& folder, const std::vector<BestScore>& scores) {
     if (scores.empty()) return "No best scores yet (" + folder + ").\n";
-    std::string text = "rank  points  date                 demo\n";
+    std::string text = "rank  points  date                 cave              demo\n";
     for (std::size_t i = 0; i < scores.size(); ++i) {
-        char line[64];
-        std::snprintf(line, sizeof line, "%4zu  %6d  %s  ", i + 1, scores[i].Points,
-                      scores[i].Date.c_str());
+        char line[96];
+        std::snprintf(line, sizeof line, "%4zu  %6d  %s  %-16s  ", i + 1, scores[i].Points,
+                      scores[i].Date.c_str(), scores[i].Cave.c_str());
         text += line + JoinPath(folder, scores[i].DemoFile) + "\n";
     }
     return text;

@@ -11,8 +11,9 @@ inline constexpr std::size_t kBestScoresKept = 10;
 
 struct BestScore {
     std::int32_t Points = 0;
-    std::string Date;      // local time, "YYYY-MM-DDTHH:MM:SS"
-    std::string DemoFile;  // in the same folder as the table
+    std::string Date;             // local time, "YYYY-MM-DDTHH:MM:SS"
+    std::string DemoFile;         // in the same folder as the table
+    std::string Cave = "random";  // which cave the game flew: see CaveLabel
 };
 
 // The table of `folder`, best first; an error text when it cannot be read or is not a table.
@@ -24,7 +25,8 @@ ReadScores ReadBestScores(const std::string& folder);
 
 // Enters a finished game when it is among the ten best; its demo is kept beside the table and
 // the demos of the games it pushes out are removed.
-void AddBestScore(const std::string& folder, std::int32_t points, const std::string& demoText);
+void AddBestScore(const std::string& folder, std::int32_t points, const std::string& demoText,
+                  const std::string& cave = "random");
 
-// The table as `cave --scores` prints it: rank, points, date and demo file a line.
+// The table as `cave --scores` prints it: rank, points, date, cave and demo file a line.
 std::string BestScoresText(const std::string& folder, const std::vector<BestScore>& scores);

@@ -3,6 +3,7 @@
 #include <initializer_list>
 #include <string_view>
 
+#include "platform/key_script.h"
 #include "shell/program.h"
 #include "version.h"
 
@@ -60,6 +61,22 @@ std::string SetPlay(CommandLine& line, std::string_view argument) {
     return SetFile(line.Play, "--play", argument);
 }
 
+std::string SetShare(CommandLine& line, std::string_view argument) {
+    return SetFile(line.Share, "--share", argument);
+}
+
+std::string SetDaily(CommandLine& line, std::string_view) {
+    line.Daily = true;
+    return {};
+}
+
+std::string SetCave(CommandLine& line, std::string_view argument) {
+    const auto seed = ParseDecimal(std::string(argument), 4294967295u);
+    if (!seed) return Join({"--cave takes a number from 0 to 4294967295, not ", Quoted(argument)});
+    line.Cave = static_cast<std::uint32_t>(*seed);
+    return {};
+}
+
 std::string SetScores(CommandLine& line, std::string_view) {
     line.Scores = true;
     return {};
@@ -73,8 +90,11 @@ std::string SetFullScreen(CommandLine& line, std::string_view) {
 constexpr OptionRule kOptions[] = {
     {"--scale", "N", "show each pixel as N x N pixels, N from 1 to 8", SetScale},
     {"--fullscreen", "", "start in full screen (Alt+Enter or F11 switches)", SetFullScreen},
+    {"--daily", "", "fly today's cave, the same for everyone (UTC date)", SetDaily},
+    {"--cave", "N", "fly the cave of seed N, 0 to 4294967295", SetCave},
     {"--record", "FILE", "when the game ends, write its demo to FILE", SetRecord},
-    {"--play", "FILE", "play the demo in FILE back; Escape ends it", SetPlay},
+    {"--play", "FILE", "play a demo back (a file or a watch link); Escape ends it", SetPlay},
+    {"--share", "FILE", "print the watch link of the demo in FILE and end", SetShare},
     {"--scores", "", "show the best scores and end", SetScores},
     {"--help", "", "show this text and end", SetHelp},
     {"--version", "", "show the version and end", SetVersion},
@@ -127,6 +147,15 @@ ParsedCommandLine ParseCommandLine(int argc, const char* const* argv) {
     if (!parsed.Options.Record.empty() && !parsed.Options.Play.empty()) {
         return {CommandLine{}, "--record and --play cannot go together"};
     }
+    // One cave a game: a demo brings its own.
+    const CommandLine& options = parsed.Options;
+    const char* chosen = options.Daily ? "--daily" : options.Cave ? "--cave" : nullptr;
+    if (chosen != nullptr && (options.Daily && options.Cave)) {
+        return {CommandLine{}, "--daily and --cave cannot go together"};
+    }
+    if (chosen != nullptr && !options.Play.empty()) {
+        return {CommandLine{}, Join({chosen, " and --play cannot go together"})};
+    }
     return parsed;
 }
 
@@ -156,3 +185,5 @@ std::string UsageText() {
 }
 
 std::string VersionText() { return "cave " CAVE_VERSION "\n" CAVE_COPYRIGHT "\n"; }
+
+std::string SiteAddress() { return CAVE_SITE_URL; }

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 struct CommandLine {
@@ -12,9 +13,12 @@ struct CommandLine {
     bool Version = false;
     std::int32_t Scale = 0;  // each game pixel as Scale x Scale screen pixels; 0: not given
     std::string Record;      // where the game's demo goes when it ends; empty: nowhere
-    std::string Play;        // the demo to play back; empty: a new game
+    std::string Play;        // the demo (file, watch link or payload) to play back; empty: none
     bool Scores = false;
-    bool FullScreen = false;  // start in full screen
+    bool FullScreen = false;            // start in full screen
+    bool Daily = false;                 // fly today's cave
+    std::optional<std::uint32_t> Cave;  // fly the cave of this seed
+    std::string Share;                  // print the watch link of this demo file and end
 };
 
 struct ParsedCommandLine {
@@ -28,6 +32,8 @@ ParsedCommandLine ParseCommandLine(int argc, const char* const* argv);
 std::string UsageText();
 // The --version text: the program's name and version, and its copyright line.
 std::string VersionText();
+// The page's address the build was given (CAVE_SITE_URL); empty when none.
+std::string SiteAddress();
 
 // Exit status for a command line the game cannot follow.
 inline constexpr int kBadCommandLineStatus = 2;

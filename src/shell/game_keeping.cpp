@@ -9,6 +9,7 @@
 namespace {
 
 GameKeeping Keeping;
+std::optional<std::int32_t> LastPoints;
 
 }  // namespace
 
@@ -16,13 +17,21 @@ void SetGameKeeping(GameKeeping keeping) { Keeping = std::move(keeping); }
 
 const Demo* PlaybackDemo() { return Keeping.Playback ? &*Keeping.Playback : nullptr; }
 
+std::optional<std::int32_t> LastReportedPoints() { return LastPoints; }
+
+std::optional<std::uint32_t> ChosenSeed() {
+    if (Keeping.Cave.How == CaveChoice::Kind::Random) return std::nullopt;
+    return Keeping.Cave.Seed;
+}
+
 void KeepGame(std::optional<std::int32_t> reportedPoints) {
+    LastPoints = reportedPoints;
     const Demo& game = KeyRecording();
     if (!Keeping.RecordPath.empty() && !ReplaceTextFile(Keeping.RecordPath, DemoText(game))) {
         std::fprintf(stderr, "cave: cannot write the demo '%s'\n", Keeping.RecordPath.c_str());
     }
     // A demo played back is no new game.
     if (Keeping.BestScores && reportedPoints && !Keeping.Playback) {
-        AddBestScore(UserDataFolder(), *reportedPoints, DemoText(game));
+        AddBestScore(UserDataFolder(), *reportedPoints, DemoText(game), CaveLabel(Keeping.Cave));
     }
 }

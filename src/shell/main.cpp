@@ -1,6 +1,7 @@
 #include "platform/launch.h"
 #include "platform/system.h"
 #include "platform/user_files.h"
+#include "platform/watch_link.h"
 #include "shell/best_scores.h"
 #include "shell/command_line.h"
 #include "shell/game_keeping.h"
@@ -8,18 +9,49 @@
 
 namespace {
 
-// Returns what is wrong with the demo file, empty when `demo` holds it.
-std::string LoadDemo(const std::string& path, std::optional<Demo>& demo) {
+// A demo file, or a watch link or payload given in its place. Returns what is wrong, empty
+// when `demo` holds it.
+std::string LoadDemo(const std::string& option, const std::string& source,
+                     std::optional<Demo>& demo) {
+    ParsedDemo parsed;
     std::string text;
-    const FileRead read = ReadTextFile(path, text);
-    if (read != FileRead::Read) {
-        return "--play: cannot read '" + path + "'" +
+    std::string what = "demo " + source + ", ";
+    if (source.find("#watch=") != std::string::npos) {
+        parsed = ParseWatchPayload(source);
+        what = "watch link: ";
+    } else if (const FileRead read = ReadTextFile(source, text); read == FileRead::Read) {
+        parsed = ParseAnyDemo(text);
+    } else if (read == FileRead::Missing && LooksLikeWatchLink(source)) {
+        parsed = ParseWatchPayload(source);
+        what = option + ": '" + source + "' is neither a file nor a watch payload: ";
+    } else {
+        return option + ": cannot read '" + source + "'" +
                (read == FileRead::Missing ? ": no such file" : "");
     }
-    ParsedDemo parsed = ParseDemo(text);
-    if (!parsed.Error.empty()) return "demo " + path + ", " + parsed.Error;
+    if (!parsed.Error.empty()) return what + parsed.Error;
     demo = std::move(parsed.Value);
     return {};
+}
+
+// The watch link of a demo, behind the page's address when the build knows it.
+int ShareDemo(const std::string& source) {
+    std::optional<Demo> demo;
+    if (const std::string error = LoadDemo("--share", source, demo); !error.empty()) {
+        TellUser("cave: " + error + "\n", true);
+        return kBadCommandLineStatus;
+    }
+    const std::string site = SiteAddress();
+    const std::string payload = WatchPayload(*demo);
+    TellUser((site.empty() ? payload : site + "#watch=" + payload) + "\n", false);
+    return 0;
+}
+
+// The cave the command line chose; a random one when none.
+CaveChoice ChosenCave(const CommandLine& options) {
+    if (options.Cave) return {CaveChoice::Kind::Given, *options.Cave, {}};
+    if (!options.Daily) return {};
+    const CivilDate today = TodayUtc();
+    return {CaveChoice::Kind::Daily, DailySeed(today), today};
 }
 
 // Status 1 when the table is there but cannot be read.
@@ -50,9 +82,10 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (options.Scores) return ShowBestScores();
-    GameKeeping keeping{std::nullopt, options.Record, true};
+    if (!options.Share.empty()) return ShareDemo(options.Share);
+    GameKeeping keeping{std::nullopt, options.Record, true, ChosenCave(options)};
     if (!options.Play.empty()) {
-        const std::string error = LoadDemo(options.Play, keeping.Playback);
+        const std::string error = LoadDemo("--play", options.Play, keeping.Playback);
         if (!error.empty()) {
             TellUser("cave: " + error + "\n", true);
             return kBadCommandLineStatus;

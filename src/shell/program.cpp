@@ -47,7 +47,11 @@ std::int32_t StartProgram(const Demo* playback) {
     InitRandom();
     InitDrawing();
     // The start tick is all of a game's chance: with it and the keys, the game can be replayed.
-    const std::uint32_t seed = playback != nullptr ? playback->Seed : TickCount();
+    // A chosen cave stands in for it.
+    const std::optional<std::uint32_t> chosen = ChosenSeed();
+    const std::uint32_t seed = playback != nullptr ? playback->Seed
+                               : chosen            ? *chosen
+                                                   : TickCount();
     SeedRandom(seed);
     StartKeyRecording(seed, playback);
     ChooseRockColour();

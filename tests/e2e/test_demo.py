@@ -1,6 +1,7 @@
 """A game played in the real window with --record replays to the same end: cavesim's trace of
 the saved demo ends with the very report the box showed, and --play shows that box again. The
-score goes into the best scores, with the same demo, and --scores lists it."""
+score goes into the best scores, with the same demo, and --scores lists it. The demo's watch link
+plays the same game."""
 
 import os
 import subprocess
@@ -71,21 +72,29 @@ def main():
         if not same_picture(shown, expected):
             fail("the recorded game's box does not show cavesim's report " + repr(report))
 
-        player = x.start([CAVE, "--play", demo])
-        x.focus(x.window_of(player))
-        replay_box, replayed = box_picture(x)
-        dismiss(x, replay_box, player, "the played-back game")
-        if not same_picture(replayed, expected):
-            fail("--play ends with another box than the game it plays back")
+        # The demo itself, and the watch link --share makes of it.
+        share = x.run([CAVE, "--share", demo])
+        if share.returncode != 0 or not share.stdout.startswith("1"):
+            fail(f"--share: status {share.returncode}, {share.stdout!r}{share.stderr!r}")
+        link = "https://example.org/cave/#watch=" + share.stdout.strip()
+        for source in (demo, link):
+            player = x.start([CAVE, "--play", source])
+            x.focus(x.window_of(player))
+            replay_box, replayed = box_picture(x)
+            dismiss(x, replay_box, player, "the played-back game")
+            if not same_picture(replayed, expected):
+                fail(f"--play {source} ends with another box than the game it plays back")
+        print(f"--share: a link of {len(link)} characters for {len(text.splitlines())} lines")
 
         scores = x.run([CAVE, "--scores"])
         points = report.split(": ")[1].split()[0]
         entry = scores.stdout.splitlines()[1].split() if scores.returncode == 0 else []
-        if len(entry) != 4 or entry[:2] != ["1", points] or open(entry[3]).read() != text:
+        if entry[:2] != ["1", points] or entry[3:4] != ["random"] or open(entry[4]).read() != text:
             fail(f"--scores: status {scores.returncode}, {scores.stdout!r}{scores.stderr!r}")
         print("--scores:\n" + scores.stdout.rstrip())
         quit_demo = os.path.join(home, "quit.demo")
-        game = x.start([CAVE, "--record", quit_demo])
+        started = time.time()
+        game = x.start([CAVE, "--daily", "--record", quit_demo])
         x.focus(x.window_of(game))
         x.tap("Up")
         x.tap("Escape")
@@ -95,7 +104,13 @@ def main():
                              text=True, timeout=60)
         if run.stdout.splitlines()[-1:] != ["E quit"]:
             fail(f"the demo of a game ended with Escape ends {run.stdout.splitlines()[-1:]}")
-    print(f"demo: the box, cavesim and --play agree on {report!r}; Escape too is recorded")
+        # Today's cave: the seed is the UTC date, read before and after in case midnight passed.
+        days = {time.strftime("%Y%m%d", time.gmtime(t)) for t in (started, time.time())}
+        header = open(quit_demo).readline().split()
+        if header[-1] not in days:
+            fail(f"--daily flew seed {header[-1]}, not today's {days}")
+    print(f"demo: the box, cavesim, --play and its link agree on {report!r}; Escape too is "
+          "recorded, and --daily flies today's cave")
 
 
 main()

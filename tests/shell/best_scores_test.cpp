@@ -162,6 +162,22 @@ TEST_F(BestScores, ADamagedTableIsMovedAsideWithOneLineAndANewOneBegun) {
     EXPECT_EQ(Table()[0].Points, 7);
 }
 
+// A table written before entries named their caves still reads, its games on random caves; it
+// is not taken for a damaged one.
+TEST_F(BestScores, AnOlderTableStillReadsAndEachEntryKeepsItsCave) {
+    fs::create_directories(Folder);
+    std::ofstream(Folder / "scores.txt") << "# cave best scores 1\n5 2026-01-02T03:04:05 a.demo\n";
+    std::ofstream(Folder / "a.demo") << DemoWithSeed(5);
+    ::testing::internal::CaptureStderr();
+    AddBestScore(Folder.string(), 9, DemoWithSeed(20261208), "daily-2026-12-08");
+    AddBestScore(Folder.string(), 7, DemoWithSeed(42), "cave-42");
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+    std::vector<std::string> caves;
+    for (const BestScore& score : Table()) caves.push_back(score.Cave);
+    EXPECT_EQ(caves, (std::vector<std::string>{"daily-2026-12-08", "cave-42", "random"}));
+    EXPECT_NE(BestScoresText(Folder.string(), Table()).find("  cave-42  "), std::string::npos);
+}
+
 TEST_F(BestScores, AFolderThatCannotBeMadeGivesOneWarningAndNoFailure) {
     // A file where a parent folder should be stops even root, which may write anywhere else.
     fs::create_directories(Folder);

@@ -32,6 +32,9 @@ TEST(CommandLineTest, GoodLinesSetWhatTheyName) {
     EXPECT_TRUE(files.Options.Scores);
     EXPECT_TRUE(Parse({"--scale", "2", "--fullscreen"}).Options.FullScreen);
     EXPECT_EQ(Parse({"--play=b.demo"}).Options.Play, "b.demo");
+    EXPECT_TRUE(Parse({"--daily", "--record", "a"}).Options.Daily);
+    EXPECT_EQ(Parse({"--cave", "4294967295"}).Options.Cave, 4294967295u);
+    EXPECT_EQ(Parse({"--share", "a.demo"}).Options.Share, "a.demo");
 }
 
 TEST(CommandLineTest, BadLinesNameTheWordAndSetNothing) {
@@ -57,6 +60,11 @@ TEST(CommandLineTest, BadLinesNameTheWordAndSetNothing) {
         {{"--record="}, "--record needs a file name"},
         {{"--play"}, "--play needs a value: --play FILE"},
         {{"--record", "a", "--play", "b"}, "--record and --play cannot go together"},
+        {{"--cave", "4294967296"}, "--cave takes a number from 0 to 4294967295, not '4294967296'"},
+        {{"--cave=-1"}, "--cave takes a number from 0 to 4294967295, not '-1'"},
+        {{"--daily", "--cave", "5"}, "--daily and --cave cannot go together"},
+        {{"--cave", "5", "--play", "b"}, "--cave and --play cannot go together"},
+        {{"--daily=2026-12-08"}, "--daily takes no value"},
     };
     for (const Case& bad : cases) {
         const ParsedCommandLine parsed = Parse(bad.Words);

@@ -3,9 +3,10 @@
 //   CAVE_WEB_DIR=build/web node --test tests/web/page.test.mjs
 import assert from 'node:assert/strict';
 import { spawnSync } from 'node:child_process';
-import { mkdtempSync, rmSync, writeFileSync } from 'node:fs';
+import { mkdtempSync, readFileSync, rmSync, writeFileSync } from 'node:fs';
 import { tmpdir } from 'node:os';
-import { join } from 'node:path';
+import { dirname, join } from 'node:path';
+import { fileURLToPath } from 'node:url';
 import { after, before, test } from 'node:test';
 import { launchChromium, openHeld, startAutopilot, startServer } from './driver.mjs';
 
@@ -33,7 +34,12 @@ after(async () => {
 
 // A fresh page on the game (see openHeld), with every console error and uncaught exception
 // collected. Each page has storage of its own unless it is opened in a shared `context`.
-async function openGame(beforeStart = async () => {}, initScript = null, context = browser) {
+async function openGame(
+  beforeStart = async () => {},
+  initScript = null,
+  context = browser,
+  address = url,
+) {
   const page = await context.newPage({ viewport: { width: 1000, height: 700 } });
   page.errors = [];
   page.on('console', (message) => {
@@ -42,7 +48,7 @@ async function openGame(beforeStart = async () => {}, initScript = null, context
   page.on('pageerror', (error) => page.errors.push(error.message));
   await page.addInitScript(installReader);
   if (initScript) await page.addInitScript(initScript);
-  await openHeld(page, url, beforeStart);
+  await openHeld(page, address, beforeStart);
   return page;
 }
 
@@ -294,6 +300,9 @@ test('a reported game enters the best scores with a demo that replays to its rep
   assert.match(demo, /^# cave demo 1 seed \d+\n/);
   assert.ok(demo.split('\n').length > 4, 'the demo holds the key changes');
   assert.deepEqual(replayedReport(demo), report);
+  // Its watch link, as a file's text, replays the same.
+  await page.locator('#share').click();
+  assert.deepEqual(replayedReport(await page.locator('#share-link').inputValue()), report);
   assert.deepEqual(page.errors, []);
   await page.close();
 });
@@ -390,7 +399,7 @@ test('phone: a held finger lifts the ball, lifting it lets go, and its demo repl
   const report = await dialogLines(page);
   await page.locator('#message-ok').tap();
   await page.locator('#over').waitFor({ timeout: 2000 });
-  const demoName = await page.locator('#best tbody tr.new a').getAttribute('download');
+  const demoName = await page.locator('#best tbody tr.new a[download]').getAttribute('download');
   const [demo] = await storedFiles(page, [`cave/${demoName}`]);
   assert.deepEqual(replayedReport(demo), report);
   assert.deepEqual(page.errors, []);
@@ -513,4 +522,114 @@ test("a pad's A lifts the ball, Start pauses, Back quits; the full screen button
   await page.waitForFunction(() => document.fullscreenElement === null);
   assert.deepEqual(page.errors, []);
   await page.close();
+});
+
+const REPLAY_SCRIPTS = join(dirname(fileURLToPath(import.meta.url)), '..', 'replay', 'scripts');
+// The watch link of replay/scripts/up_rhythm.demo, as links made today must keep working.
+const UP_RHYTHM_PAYLOAD =
+  '16A8REAkoCQgJEAkQISAJGBEYCRAhIAkQCQgJKAkQCQgJEBkICRAJCBEICSA5kAFpwAEJCAkgYSgRKCE4EUARIDk4I' +
+  'UAJEAkIMaABGQhxoAFBSAkQMQgpCAlIGTAhUBkICUgRKCEIIQ';
+
+// A watch link plays its run, at 4x and held still as the player asks, to the very box cavesim
+// gives for the demo; the run shown shares as the same link; a demo file plays the same.
+test('a watch link and a demo file play their run to the box cavesim gives', async () => {
+  const demoPath = join(REPLAY_SCRIPTS, 'up_rhythm.demo');
+  const expected = replayedReport(readFileSync(demoPath, 'utf8'));
+  const page = await openGame(undefined, null, browser, `${url}#watch=${UP_RHYTHM_PAYLOAD}`);
+  await firstFrame(page);
+  const watching = 'Watching a run: Escape or Quit ends it';
+  assert.equal(await page.locator('#status').textContent(), watching);
+  await page.locator('[data-speed="0"]').click();
+  const held = await settled(page);
+  assert.ok(held, 'the run went on while held still');
+  await page.locator('[data-speed="4"]').click();
+  assert.ok(await settled(page, held), 'the run stayed still at 4x');
+  assert.deepEqual(await dialogLines(page), expected);
+  await page.keyboard.press('Enter');
+  await page.locator('#share').click();
+  assert.equal(await page.locator('#share-link').inputValue(), `${url}#watch=${UP_RHYTHM_PAYLOAD}`);
+
+  await page.locator('#demo-file').setInputFiles(demoPath);
+  await page.locator('#over').waitFor({ state: 'hidden' });
+  await page.locator('[data-speed="4"]').click();
+  assert.deepEqual(await dialogLines(page), expected);
+  assert.deepEqual(page.errors, []);
+  await page.close();
+});
+
+// The first picture a game presents, kept by the page's canvas as it is put there.
+function keepFirstPicture() {
+  const put = CanvasRenderingContext2D.prototype.putImageData;
+  CanvasRenderingContext2D.prototype.putImageData = function (image, ...rest) {
+    if (image.width === 320 && !window.firstPicture) {
+      let rgb = '';
+      for (let i = 0; i < image.data.length; i += 4) {
+        rgb += String.fromCharCode(image.data[i], image.data[i + 1], image.data[i + 2]);
+      }
+      window.firstPicture = btoa(rgb);
+    }
+    return put.call(this, image, ...rest);
+  };
+  Date.now = () => Date.UTC(2026, 11, 8, 12, 0, 0); // the day of the test's cave
+}
+
+// cavesim's first picture of the same cave, as RGB rows.
+function cavesimFirstPicture(args) {
+  const folder = mkdtempSync(join(tmpdir(), 'cave-web-cave-'));
+  try {
+    const frame = join(folder, 'first.ppm');
+    const options = [...args, '--frames', '1', '--dump-frame', frame];
+    const run = spawnSync(process.env.CAVE_CAVESIM, options);
+    assert.equal(run.status, 0, run.stderr.toString());
+    const ppm = readFileSync(frame);
+    return ppm.subarray(ppm.length - 320 * 240 * 3);
+  } finally {
+    rmSync(folder, { recursive: true });
+  }
+}
+
+// Every pixel but the frame rate read-out, which depends on real time.
+function sameCave(pagePixels, expected) {
+  const differing = [];
+  for (let y = 0; y < 240; ++y) {
+    for (let x = 0; x < 320; ++x) {
+      const i = (y * 320 + x) * 3;
+      const inReadOut = x >= FPS_TEXT[0] && x < FPS_TEXT[2] && y >= FPS_TEXT[1] && y < FPS_TEXT[3];
+      if (!inReadOut && !pagePixels.subarray(i, i + 3).equals(expected.subarray(i, i + 3))) {
+        differing.push([x, y]);
+      }
+    }
+  }
+  return differing;
+}
+
+test("today's cave and a challenge's cave are cavesim's; the best scores name caves", async () => {
+  const caves = [
+    ['#daily', ['--daily', '2026-12-08']],
+    ['#cave=123456&beat=7', ['--seed', '123456']],
+  ];
+  for (const [hash, args] of caves) {
+    const page = await openGame(undefined, keepFirstPicture, browser, `${url}${hash}`);
+    await page.waitForFunction(() => window.firstPicture);
+    const pixels = Buffer.from(await page.evaluate(() => window.firstPicture), 'base64');
+    const differing = sameCave(pixels, cavesimFirstPicture(args));
+    assert.deepEqual(differing.slice(0, 5), [], `${hash}: ${differing.length} pixels differ`);
+    if (hash === '#daily') {
+      assert.equal(await page.locator('#status').textContent(), "Today's cave, 2026-12-08");
+      await dialogLines(page);
+      await page.keyboard.press('Enter');
+      await page.locator('#over').waitFor({ timeout: 2000 });
+      const cells = await page.locator('#best tbody tr.new td').allTextContents();
+      assert.equal(cells[3], 'day 2026-12-08');
+      const watch = page.locator('#best tr.new a:text("watch")');
+      assert.match(await watch.getAttribute('href'), /^#watch=1/);
+      assert.equal(await page.locator('#challenge').getAttribute('href'), '#cave=20261208&beat=0');
+      await page.locator('#again-today').click();
+      await dialogLines(page);
+    } else {
+      assert.equal(await page.locator('#status').textContent(), 'Cave 123456, 7 points to beat');
+    }
+    assert.deepEqual(page.errors, []);
+    await page.close();
+  }
 });

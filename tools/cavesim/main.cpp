@@ -5,6 +5,7 @@
 
 #include "options.h"
 #include "output_file.h"
+#include "platform/watch_link.h"
 #include "runner.h"
 #include "script.h"
 
@@ -37,10 +38,14 @@ std::string ReadScript(const Options& options, ParsedScript& script) {
     const std::string& path = demo ? options.Demo : options.Script;
     const std::string option = demo ? "--demo" : "--script";
     std::string text;
-    if (!path.empty()) {
-        if (!ReadAll(path, text)) return option + ": cannot read '" + path + "'";
+    const bool link = path.find("#watch=") != std::string::npos;
+    if (!path.empty() && (link || !ReadAll(path, text))) {
+        // A watch link or payload may stand in for the demo file.
+        if (!demo || !LooksLikeWatchLink(path)) return option + ": cannot read '" + path + "'";
+        text = path;
+    } else if (!path.empty() && text.empty()) {
         // An empty file is far more likely a lost script than a run meant to have no keys.
-        if (text.empty()) return option + ": '" + path + "' is empty";
+        return option + ": '" + path + "' is empty";
     }
     script = demo ? ParseDemoScript(text) : ParseScript(text);
     if (script.Error.empty()) return {};

@@ -3,17 +3,21 @@
 #include <limits>
 
 #include "platform/key_script.h"
+#include "shell/daily_cave.h"
 
 const char* const kUsage =
-    "usage: cavesim [--seed N | --demo FILE] [--frames N] [--script FILE] [--trace FILE]\n"
-    "               [--dump-frame FILE] [--dump-cave FILE] [--keep-flying]\n"
+    "usage: cavesim [--seed N | --daily DATE | --demo FILE] [--frames N] [--script FILE]\n"
+    "               [--trace FILE]"
+    " [--dump-frame FILE] [--dump-cave FILE] [--keep-flying]\n"
     "\n"
     "Plays the game headless from a key script, with virtual time.\n"
     "\n"
     "  --seed N          millisecond tick count at start-up, 0..4294967295 (default 0)\n"
+    "  --daily DATE      the cave of that day (YYYY-MM-DD): its seed is YYYYMMDD\n"
     "  --frames N        stop after N running frames (default: until the game ends)\n"
     "  --script FILE     key events, one '<poll> <code> <down|up>' a line; '-' is stdin\n"
-    "  --demo FILE       a recorded game: its seed and key events; '-' is stdin\n"
+    "  --demo FILE       a recorded game: its seed and key events; '-' is stdin;\n"
+    "                    a watch link or its payload may stand in for FILE\n"
     "  --trace FILE      write the frame trace; '-' is stdout\n"
     "  --dump-frame FILE the last presented picture, binary PPM\n"
     "  --dump-cave FILE  the cave image at the end of the run, binary PPM\n"
@@ -28,8 +32,8 @@ namespace {
 constexpr std::uint64_t kMaxU32 = std::numeric_limits<std::uint32_t>::max();
 
 bool TakesValue(const std::string& name) {
-    for (const char* known :
-         {"--seed", "--frames", "--script", "--demo", "--trace", "--dump-frame", "--dump-cave"}) {
+    for (const char* known : {"--seed", "--daily", "--frames", "--script", "--demo", "--trace",
+                              "--dump-frame", "--dump-cave"}) {
         if (name == known) return true;
     }
     return false;
@@ -37,6 +41,12 @@ bool TakesValue(const std::string& name) {
 
 // Applies one known option with its value; returns an error text, empty when it was good.
 std::string ApplyOption(Options& options, const std::string& name, const std::string& value) {
+    if (name == "--daily") {
+        const auto date = ParseCivilDate(value);
+        if (!date) return "--daily: not a date YYYY-MM-DD from 1970 on: '" + value + "'";
+        options.Seed = DailySeed(*date);
+        return {};
+    }
     if (name == "--seed" || name == "--frames") {
         const auto number = ParseDecimal(value, kMaxU32);
         if (!number) return name + ": not a number in 0..4294967295: '" + value + "'";
@@ -58,7 +68,7 @@ std::string ApplyOption(Options& options, const std::string& name, const std::st
 
 ParsedOptions ParseOptions(int argc, const char* const* argv) {
     ParsedOptions parsed;
-    bool seedGiven = false;
+    std::string seedGiven;  // the option that gave the seed
     for (int i = 1; i < argc; ++i) {
         const std::string name = argv[i];
         if (name == "--help" || name == "-h") {
@@ -83,11 +93,17 @@ ParsedOptions ParseOptions(int argc, const char* const* argv) {
         }
         parsed.Error = ApplyOption(parsed.Values, name, argv[++i]);
         if (!parsed.Error.empty()) return parsed;
-        seedGiven = seedGiven || name == "--seed";
+        if (name == "--seed" || name == "--daily") {
+            if (!seedGiven.empty()) {
+                parsed.Error = name + " cannot go with " + seedGiven;
+                return parsed;
+            }
+            seedGiven = name;
+        }
     }
     // A demo brings its own seed and keys.
-    if (!parsed.Values.Demo.empty() && (seedGiven || !parsed.Values.Script.empty())) {
-        parsed.Error = std::string("--demo cannot go with ") + (seedGiven ? "--seed" : "--script");
+    if (!parsed.Values.Demo.empty() && (!seedGiven.empty() || !parsed.Values.Script.empty())) {
+        parsed.Error = "--demo cannot go with " + (seedGiven.empty() ? "--script" : seedGiven);
     }
     return parsed;
 }

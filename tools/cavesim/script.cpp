@@ -1,6 +1,7 @@
 #include "script.h"
 
 #include "platform/key_script.h"
+#include "platform/watch_link.h"
 
 namespace {
 
@@ -20,7 +21,7 @@ ParsedScript ParseScript(const std::string& text) {
 }
 
 ParsedScript ParseDemoScript(const std::string& text) {
-    const ParsedDemo demo = ParseDemo(text);
+    const ParsedDemo demo = ParseAnyDemo(text);
     if (!demo.Error.empty()) return {{}, std::nullopt, demo.Error};
     return {HostEvents(demo.Value.Changes), demo.Value.Seed, {}};
 }

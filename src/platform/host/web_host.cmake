@@ -12,10 +12,15 @@ if(EMSCRIPTEN)
   # calls through one are left as they are: a smaller, faster program (the browser tests would
   # stop at the first wait that is).
   target_link_options(cave PRIVATE -sASYNCIFY -sASYNCIFY_IGNORE_INDIRECT=1 -sENVIRONMENT=web)
+  # The page reads and writes watch links with the game's own code, and sets how fast a watched
+  # run is shown.
+  target_link_options(cave PRIVATE
+    "-sEXPORTED_FUNCTIONS=_main,_malloc,_free,_cave_watch_payload,_cave_demo_error,_cave_set_watch_speed"
+    "-sEXPORTED_RUNTIME_METHODS=UTF8ToString,allocateUTF8")
   set_target_properties(cave PROPERTIES SUFFIX .js RUNTIME_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR})
 
   # The page is copied beside the program, so the folder is complete after every build.
-  set(page_files index.html cave.css inputs.js page.js)
+  set(page_files index.html cave.css inputs.js runs.js page.js)
   foreach(file ${page_files})
     add_custom_command(
       OUTPUT ${PROJECT_BINARY_DIR}/${file}

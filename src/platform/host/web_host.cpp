@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -26,6 +27,16 @@ constexpr double kTicksPerMillisecond = 10'000.0;
 constexpr double kTimerLateness = 1.5;
 // Browsers stretch timers shorter than this to this when they are chained, as the game's are.
 constexpr double kShortestTimer = 4.0;
+// How often a watched run held still looks whether it may go on, in milliseconds.
+constexpr double kHeldStillTurn = 50.0;
+
+// How fast a run being watched is shown: the page's 2x, 4x and pause change the pace of the
+// frame counter, never what happens in the run. The monotonic clock's pace otherwise.
+struct WatchClock {
+    double Speed = 1;  // 0: held still
+    double RealBase = 0;
+    double ShownBase = 0;
+};
 
 // Every bit of host state lives here.
 struct WebHost {
@@ -38,6 +49,7 @@ struct WebHost {
     std::vector<std::uint32_t> Rgba;  // the picture in canvas byte order
     std::uint8_t Keys[256] = {};
     double TickOffset = 0;  // wall clock minus the monotonic clock when the page started, in ms
+    WatchClock Clock;
 };
 
 WebHost State;
@@ -244,13 +256,24 @@ EM_JS(int, PageKeys, (int keyboard), {
     return typeof Module.pageKeys === 'function' ? Module.pageKeys(keyboard) : 0;
 });
 
-// The page answers when the player wants another game; without a page there is none.
-EM_ASYNC_JS(void, AwaitPageNewGame, (int status), {
-    if (typeof Module.onGameEnd === 'function') {
-        await Module.onGameEnd(status);
-    } else {
-        await new Promise(() => {});
-    }
+// The page answers when the player wants another game, with what it is to be; without a page
+// there is none. The answer is a string on the heap for the caller to free.
+EM_ASYNC_JS(char*, AwaitPageNewGame, (int status, const char* payload, double seed,
+                                      const char* cave, int points, int watched), {
+    if (typeof Module.onGameEnd !== 'function') await new Promise(() => {});
+    const request = await Module.onGameEnd(status, {
+        payload: UTF8ToString(payload),
+        seed,
+        cave: UTF8ToString(cave),
+        points: points < 0 ? null : points,
+        watched: watched !== 0,
+    });
+    return allocateUTF8(request || "");
+});
+
+EM_ASYNC_JS(char*, PageFirstGame, (), {
+    const request = typeof Module.firstGame === 'function' ? await Module.firstGame() : "";
+    return allocateUTF8(request || "");
 });
 
 // Gives the main thread back to the browser: for `milliseconds` on a timer, or for 0 just one
@@ -278,6 +301,18 @@ std::uint32_t CanvasPixel(std::uint32_t pixel) {
 }
 
 double MonotonicMilliseconds() { return emscripten_get_now(); }
+
+// The frame counter's time: the monotonic clock, at the pace a watched run is shown at.
+double ShownMilliseconds() {
+    const WatchClock& clock = State.Clock;
+    return clock.ShownBase + (MonotonicMilliseconds() - clock.RealBase) * clock.Speed;
+}
+
+std::string TakePageString(char* text) {
+    std::string taken = text != nullptr ? text : "";
+    std::free(text);
+    return taken;
+}
 
 }  // namespace
 
@@ -395,22 +430,32 @@ std::uint32_t TickCount() {
 std::int64_t CounterFrequency() { return static_cast<std::int64_t>(kTicksPerMillisecond * 1000); }
 
 bool ReadCounter(std::int64_t& ticks) {
-    ticks = static_cast<std::int64_t>(MonotonicMilliseconds() * kTicksPerMillisecond);
+    ticks = static_cast<std::int64_t>(ShownMilliseconds() * kTicksPerMillisecond);
     return true;
 }
 
 // The browser's timers fire late by a millisecond or more; the last stretch of a wait goes by in
-// single turns of the event loop, with the counter read between them.
+// single turns of the event loop, with the counter read between them. A watched run held still
+// comes back now and then, to find the counter where it was.
 void WaitForCounter(std::int64_t ticks) {
+    if (State.Clock.Speed <= 0) {
+        YieldToBrowser(kHeldStillTurn);
+        return;
+    }
     std::int64_t now = 0;
     ReadCounter(now);
     if (ticks <= now) return;
-    const double sleep = static_cast<double>(ticks - now) / kTicksPerMillisecond - kTimerLateness;
+    const double sleep =
+        static_cast<double>(ticks - now) / kTicksPerMillisecond / State.Clock.Speed -
+        kTimerLateness;
     YieldToBrowser(sleep >= kShortestTimer ? sleep : 0);
 }
 
 // The game resumes here when the time is up; the page runs meanwhile.
-void SleepMilliseconds(std::uint32_t milliseconds) { YieldToBrowser(milliseconds); }
+void SleepMilliseconds(std::uint32_t milliseconds) {
+    while (State.Clock.Speed <= 0) YieldToBrowser(kHeldStillTurn);
+    YieldToBrowser(milliseconds / State.Clock.Speed);
+}
 
 std::uint32_t* AllocatePixels(std::size_t count) {
     return static_cast<std::uint32_t*>(std::calloc(count, sizeof(std::uint32_t)));
@@ -426,7 +471,19 @@ void FreePixels(std::uint32_t* pixels) { std::free(pixels); }
 
 namespace web {
 
-void AwaitNewGame(int status) { AwaitPageNewGame(status); }
+// The page sets the pace of a watched run (0 holds it still) and sets it back to 1 after.
+extern "C" void cave_set_watch_speed(double speed) {
+    const double shown = ShownMilliseconds();
+    State.Clock = {speed > 0 ? speed : 0, MonotonicMilliseconds(), shown};
+}
+
+std::string FirstGameRequest() { return TakePageString(PageFirstGame()); }
+
+std::string AwaitNewGame(const EndedGame& game) {
+    return TakePageString(AwaitPageNewGame(game.Status, game.Payload.c_str(),
+                                           static_cast<double>(game.Seed), game.Cave.c_str(),
+                                           game.Points, game.Watched ? 1 : 0));
+}
 
 }  // namespace web
 }  // namespace host

@@ -2,10 +2,25 @@
 // games.
 #pragma once
 
+#include <cstdint>
+#include <string>
+
 namespace host::web {
 
-// Tells the page that a game has ended with this exit status, and waits until the player asks
-// the page for another one.
-void AwaitNewGame(int status);
+// What the page is told of a game that has ended.
+struct EndedGame {
+    int Status = 0;
+    std::string Payload;  // the game's watch payload
+    std::uint32_t Seed = 0;
+    std::string Cave;      // "random", "cave-N" or "daily-YYYY-MM-DD"
+    int Points = -1;       // -1: the game ended without the score report
+    bool Watched = false;  // a run played back, not a new game
+};
+
+// What the page asks the first game to be (from its address); see AwaitNewGame.
+std::string FirstGameRequest();
+// Tells the page that a game has ended and waits until the player asks it for another: "" for a
+// random cave, "daily", "cave N" or "watch TEXT".
+std::string AwaitNewGame(const EndedGame& game);
 
 }  // namespace host::web
