@@ -553,6 +553,14 @@ test('a watch link and a demo file play their run to the box cavesim gives', asy
   await page.locator('#over').waitFor({ state: 'hidden' });
   await page.locator('[data-speed="4"]').click();
   assert.deepEqual(await dialogLines(page), expected);
+  // A damaged link is named, and plays nothing.
+  await page.keyboard.press('Enter');
+  await page.locator('#over').waitFor({ timeout: 2000 });
+  await page.evaluate(() => (location.hash = '#watch=1AIA'));
+  const [error] = await dialogLines(page);
+  assert.equal(error, 'The watch link: the payload ends in the middle of key change 1');
+  await page.keyboard.press('Enter');
+  assert.equal(await page.locator('#over').isVisible(), true);
   assert.deepEqual(page.errors, []);
   await page.close();
 });
