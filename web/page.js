@@ -151,6 +151,13 @@
   fitCanvas();
   canvas.focus();
   storedBestScores().then((scores) => scores.forEach(({ demo }) => knownDemos.add(demo)));
+  // The site's files are kept for starts without the network, once the game is under way so that
+  // it never slows the start. Browsers allow it on https and on this machine only.
+  if ('serviceWorker' in navigator && window.isSecureContext) {
+    addEventListener('load', () => {
+      setTimeout(() => navigator.serviceWorker.register('sw.js').catch(() => {}), 1000);
+    });
+  }
 
   window.Module = {
     canvas,

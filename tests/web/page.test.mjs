@@ -641,3 +641,55 @@ test("today's cave and a challenge's cave are cavesim's; the best scores name ca
     await page.close();
   }
 });
+
+// The width and height of the picture at `src`, as the page loads it.
+function imageSize(page, src) {
+  return page.evaluate(async (source) => {
+    const image = new Image();
+    image.src = source;
+    await image.decode();
+    return `${image.naturalWidth}x${image.naturalHeight}`;
+  }, src);
+}
+
+// After one visit the page starts with no network, every file from its service worker; the
+// manifest names the game's icons at their own sizes.
+test('offline after one visit: the service worker starts the game; manifest and icons', async () => {
+  const context = await browser.newContext();
+  const page = await context.newPage();
+  await page.addInitScript(installReader);
+  await page.goto(url);
+  await firstFrame(page);
+  const state = await page.evaluate(async () => {
+    const worker = (await navigator.serviceWorker.ready).active;
+    while (worker.state === 'activating') {
+      await new Promise((resolve) => worker.addEventListener('statechange', resolve));
+    }
+    return worker.state;
+  });
+  assert.equal(state, 'activated');
+
+  await context.setOffline(true);
+  const fromWorker = {};
+  page.on('response', (response) => {
+    fromWorker[response.url().slice(url.length) || 'index.html'] = response.fromServiceWorker();
+  });
+  await page.reload();
+  await firstFrame(page);
+  for (const file of ['index.html', 'cave.js', 'cave.wasm', 'page.js']) {
+    assert.equal(fromWorker[file], true, `${file} did not come from the service worker`);
+  }
+
+  const manifest = await page.evaluate(async () => (await fetch('manifest.webmanifest')).json());
+  assert.deepEqual([manifest.name, manifest.display], ['Cave', 'fullscreen']);
+  for (const icon of manifest.icons) assert.equal(await imageSize(page, icon.src), icon.sizes);
+  const links = await page.evaluate(() =>
+    ['apple-touch-icon', 'icon'].map((rel) => document.querySelector(`link[rel="${rel}"]`).href),
+  );
+  assert.deepEqual(
+    [await imageSize(page, links[0]), await imageSize(page, links[1])],
+    ['180x180', '32x32'],
+  );
+  assert.deepEqual(page.errors ?? [], []);
+  await context.close();
+});

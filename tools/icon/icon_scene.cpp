@@ -110,6 +110,21 @@ IconPicture PaintIconScene() {
     return icon;
 }
 
+namespace {
+
+IconPicture EnlargeIcon(const IconPicture& from, std::int32_t size) {
+    IconPicture to;
+    to.Size = size;
+    to.Pixels.resize(static_cast<std::size_t>(size) * size);
+    for (std::int32_t y = 0; y < size; ++y) {
+        for (std::int32_t x = 0; x < size; ++x) {
+            to.Pixels[y * size + x] =
+                from.Pixels[y * from.Size / size * from.Size + x * from.Size / size];
+        }
+    }
+    return to;
+}
+
 IconPicture ShrinkIcon(const IconPicture& from, std::int32_t size) {
     IconPicture to;
     to.Size = size;
@@ -133,4 +148,11 @@ IconPicture ShrinkIcon(const IconPicture& from, std::int32_t size) {
         }
     }
     return to;
+}
+
+}  // namespace
+
+IconPicture ScaleIcon(const IconPicture& from, std::int32_t size) {
+    if (size == from.Size) return from;
+    return size > from.Size ? EnlargeIcon(from, size) : ShrinkIcon(from, size);
 }

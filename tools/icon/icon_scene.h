@@ -13,5 +13,6 @@ struct IconPicture {
 
 // The scene at full size, with rounded, see-through corners; Size 0 when the game could not start.
 IconPicture PaintIconScene();
-// Each pixel the average of the square of pixels it covers (colours weighted by their alpha).
-IconPicture ShrinkIcon(const IconPicture& from, std::int32_t size);
+// The picture at `size`: smaller, each pixel the average of the square of pixels it covers
+// (colours weighted by their alpha); larger, each pixel repeated, as the game's own pixels are.
+IconPicture ScaleIcon(const IconPicture& from, std::int32_t size);

@@ -19,14 +19,5 @@ if(EMSCRIPTEN)
     "-sEXPORTED_RUNTIME_METHODS=UTF8ToString,allocateUTF8")
   set_target_properties(cave PROPERTIES SUFFIX .js RUNTIME_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR})
 
-  # The page is copied beside the program, so the folder is complete after every build.
-  set(page_files index.html cave.css inputs.js runs.js page.js)
-  foreach(file ${page_files})
-    add_custom_command(
-      OUTPUT ${PROJECT_BINARY_DIR}/${file}
-      COMMAND ${CMAKE_COMMAND} -E copy ${PROJECT_SOURCE_DIR}/web/${file} ${PROJECT_BINARY_DIR}/${file}
-      DEPENDS ${PROJECT_SOURCE_DIR}/web/${file})
-    list(APPEND page_outputs ${PROJECT_BINARY_DIR}/${file})
-  endforeach()
-  add_custom_target(cave_page ALL DEPENDS ${page_outputs})
+  include(${PROJECT_SOURCE_DIR}/web/page.cmake)
 endif()
