@@ -2,7 +2,9 @@
 // 127.0.0.1:
 //   1. page weight: every file of build/web, raw and gzipped;
 //   2. navigation to the first game frame (median of several loads);
-//   3. a played game (a small autopilot holds Up whenever the ball sinks below row 120): the
+//   3. the main thread's CPU while a run plays (a watch link of a replay demo, so that no
+//      autopilot reads the picture): the renderer's task time over wall time;
+//   4. a played game (a small autopilot holds Up whenever the ball sinks below row 120): the
 //      periods between presents against 1/31 s, and each frame's work on the main thread from
 //      the wake-up that ended its wait to its next wait, present included.
 // Usage: node bench/web_figures.mjs BUILD_WEB_DIR [SECONDS]   (default 10 s of play)
@@ -89,6 +91,34 @@ function frameCosts({ presents, wakes, yields }) {
   return costs;
 }
 
+// tests/replay/scripts/up_rhythm.demo as a watch link: 14 s of play.
+const UP_RHYTHM_PAYLOAD =
+  '16A8REAkoCQgJEAkQISAJGBEYCRAhIAkQCQgJKAkQCQgJEBkICRAJCBEICSA5kAFpwAEJCAkgYSgRKCE4EUARIDk4I' +
+  'UAJEAkIMaABGQhxoAFBSAkQMQgpCAlIGTAhUBkICUgRKCEIIQ';
+
+// The renderer main thread's busy time (every task: the game, the present, the browser's own
+// work for the page) over 8 s of a run, median of three.
+async function playingCpu(address) {
+  const shares = [];
+  for (let run = 0; run < 3; ++run) {
+    const page = await browser.newPage();
+    const cdp = await page.context().newCDPSession(page);
+    await cdp.send('Performance.enable');
+    await page.goto(`${address}#watch=${UP_RHYTHM_PAYLOAD}`);
+    await page.waitForTimeout(1500);
+    const read = async () => {
+      const { metrics } = await cdp.send('Performance.getMetrics');
+      return Object.fromEntries(metrics.map(({ name, value }) => [name, value]));
+    };
+    const before = await read();
+    await page.waitForTimeout(8000);
+    const after = await read();
+    shares.push((100 * (after.TaskDuration - before.TaskDuration)) / (after.Timestamp - before.Timestamp));
+    await page.close();
+  }
+  return quantile(shares, 0.5);
+}
+
 const { child, url } = await startServer(folder);
 const browser = await launchChromium();
 
@@ -107,6 +137,8 @@ try {
   }
   console.log(`navigation to the first frame: median ${quantile(firsts, 0.5).toFixed(1)} ms ` +
     `(${firsts.map((t) => t.toFixed(0)).join(', ')})`);
+
+  console.log(`main thread while a run plays: ${(await playingCpu(url)).toFixed(2)}% of one core`);
 
   const page = await browser.newPage();
   await page.addInitScript(instrument);

@@ -24,10 +24,15 @@ window.caveInputs = (() => {
     pauseButton.setAttribute('aria-pressed', String(now));
   }
 
+  // Pads are read only once the browser has shown one: reading costs a phone every frame.
+  let padsSeen = false;
+  addEventListener('gamepadconnected', () => (padsSeen = true));
+
   // The Gamepad API's standard layout: the bottom face button, the d-pad's up or the left stick
   // pushed up past half way lift; Start pauses; Back/Select quits.
   function padKeys() {
     let keys = 0;
+    if (!padsSeen) return keys;
     for (const pad of navigator.getGamepads?.() ?? []) {
       if (!pad?.connected) continue;
       const pressed = (index) => pad.buttons[index]?.pressed === true;

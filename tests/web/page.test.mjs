@@ -492,6 +492,7 @@ function installPad() {
     },
   };
   navigator.getGamepads = () => [null, pad];
+  addEventListener('load', () => dispatchEvent(new Event('gamepadconnected')));
 }
 
 async function pushPad(page, button) {

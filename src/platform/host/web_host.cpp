@@ -23,8 +23,6 @@ constexpr WindowId kWindow = 1;
 // performance.now() in 100 ns ticks: the same rate as the other hosts. Browsers coarsen the
 // clock to 5-100 us, well below the frame period.
 constexpr double kTicksPerMillisecond = 10'000.0;
-// How late a browser timer may fire, in milliseconds: pacing wakes this much early.
-constexpr double kTimerLateness = 1.5;
 // Browsers stretch timers shorter than this to this when they are chained, as the game's are.
 constexpr double kShortestTimer = 4.0;
 // How often a watched run held still looks whether it may go on, in milliseconds.
@@ -223,12 +221,22 @@ EM_JS(void, SizeCanvas, (int width, int height), {
 });
 
 // Pictures of another size than the destination go through a scratch canvas, which scales.
+// The context is made once, desynchronized: the canvas then skips a copy on its way to the
+// screen, which is most of what presenting costs a phone. The picture's ImageData is a view of
+// the game's memory, made again only when that memory has moved.
 EM_JS(void, PutPicture, (const void* rgba, int width, int height, int left, int top, int right,
                          int bottom), {
-    const canvas = document.querySelector('#game');
-    const context = canvas.getContext('2d');
-    const bytes = new Uint8ClampedArray(HEAPU8.buffer, rgba, width * height * 4);
-    const image = new ImageData(bytes, width, height);
+    if (!Module.gameContext) {
+        const canvas = document.querySelector('#game');
+        Module.gameContext = canvas.getContext('2d', {desynchronized: true});
+    }
+    const context = Module.gameContext;
+    let image = Module.gamePicture;
+    if (!image || image.data.buffer !== HEAPU8.buffer || image.data.byteOffset !== rgba ||
+        image.width !== width || image.height !== height) {
+        const bytes = new Uint8ClampedArray(HEAPU8.buffer, rgba, width * height * 4);
+        image = Module.gamePicture = new ImageData(bytes, width, height);
+    }
     if (right - left === width && bottom - top === height) {
         context.putImageData(image, left, top);
         return;
@@ -434,9 +442,11 @@ bool ReadCounter(std::int64_t& ticks) {
     return true;
 }
 
-// The browser's timers fire late by a millisecond or more; the last stretch of a wait goes by in
-// single turns of the event loop, with the counter read between them. A watched run held still
-// comes back now and then, to find the counter where it was.
+// A browser timer fires within about a millisecond either side of its time (browsers count
+// whole milliseconds): it is set for the whole wait, so that most frames need no other wake-up;
+// one that fires early leaves the rest to single turns of the event loop, with the counter read
+// between them. A watched run held still comes back now and then, to find the counter where it
+// was.
 void WaitForCounter(std::int64_t ticks) {
     if (State.Clock.Speed <= 0) {
         YieldToBrowser(kHeldStillTurn);
@@ -446,8 +456,7 @@ void WaitForCounter(std::int64_t ticks) {
     ReadCounter(now);
     if (ticks <= now) return;
     const double sleep =
-        static_cast<double>(ticks - now) / kTicksPerMillisecond / State.Clock.Speed -
-        kTimerLateness;
+        static_cast<double>(ticks - now) / kTicksPerMillisecond / State.Clock.Speed;
     YieldToBrowser(sleep >= kShortestTimer ? sleep : 0);
 }
 
