@@ -15,7 +15,9 @@ set(name cave-${VERSION}-windows-x86_64)
 set(stage ${OUT}/${name}.stage)
 file(REMOVE_RECURSE ${stage})
 file(MAKE_DIRECTORY ${stage}/${name})
-execute_process(COMMAND ${STRIP} -o ${stage}/${name}/cave.exe ${EXE} RESULT_VARIABLE stripped)
+# The header's time stamp is SOURCE_DATE_EPOCH when set (scripts/release sets it).
+execute_process(COMMAND ${STRIP} -o ${stage}/${name}/cave.exe ${EXE}
+                RESULT_VARIABLE stripped)
 if(NOT stripped EQUAL 0)
   message(FATAL_ERROR "could not strip ${EXE}")
 endif()
@@ -26,8 +28,9 @@ foreach(text LICENSE README.md)
   file(WRITE ${stage}/${name}/${target} "${content}")
 endforeach()
 file(REMOVE ${OUT}/${name}.zip)
-execute_process(COMMAND ${CMAKE_COMMAND} -E tar cf ${OUT}/${name}.zip --format=zip ${name}
-                WORKING_DIRECTORY ${stage} RESULT_VARIABLE zipped)
+find_program(PYTHON NAMES python3 REQUIRED)
+execute_process(COMMAND ${PYTHON} ${root}/packaging/zip_tree.py ${OUT}/${name}.zip
+                        ${stage}/${name} RESULT_VARIABLE zipped)
 file(REMOVE_RECURSE ${stage})
 if(NOT zipped EQUAL 0)
   message(FATAL_ERROR "could not write ${OUT}/${name}.zip")
