@@ -59,10 +59,10 @@ def ball_track(session, window, seconds):
     return rows
 
 
-def box_picture(x, known=()):
+def box_picture(x, known=(), seconds=10):
     """The Game Over! box not among `known`, once fully drawn, and its picture."""
     new_boxes = lambda: [b for b in x.windows_named("Game Over!") if b not in known]
-    box = wait_for(new_boxes, 10, "a Game Over! box")[0]
+    box = wait_for(new_boxes, seconds, "a Game Over! box")[0]
     # The box gets its contents drawn after it is mapped: wait for text on it, the same in two
     # shots in a row.
     shots = [x.screenshot(box)]

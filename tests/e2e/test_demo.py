@@ -80,7 +80,8 @@ def main():
         for source in (demo, link):
             player = x.start([CAVE, "--play", source])
             x.focus(x.window_of(player))
-            replay_box, replayed = box_picture(x)
+            # A played-back game lasts as long as the game did.
+            replay_box, replayed = box_picture(x, seconds=60)
             dismiss(x, replay_box, player, "the played-back game")
             if not same_picture(replayed, expected):
                 fail(f"--play {source} ends with another box than the game it plays back")
