@@ -91,6 +91,8 @@ std::chrono::milliseconds Duration(time_t sec, time_t usec) {
 
 }  // namespace
 
+bool DeadlineServer::WidenBacklog(int backlog) { return ::listen(svr_sock_, backlog) == 0; }
+
 // httplib's own loop, with the deadline: requests on one connection until it closes, the client
 // stays quiet for the keep-alive timeout, or the count of requests a connection may carry is used.
 bool DeadlineServer::process_and_close_socket(socket_t sock) {

@@ -11,6 +11,9 @@ class DeadlineServer : public httplib::Server {
   public:
     explicit DeadlineServer(std::chrono::milliseconds requestDeadline)
         : requestDeadline(requestDeadline) {}
+    // httplib listens with a backlog of 5: a burst of clients would overflow it and some be
+    // reset. Listening again on the bound socket widens it.
+    bool WidenBacklog(int backlog);
 
   private:
     bool process_and_close_socket(socket_t sock) override;

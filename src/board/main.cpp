@@ -14,13 +14,11 @@
 
 namespace {
 
-// A whole request, headers and body, must arrive within this; 256 KB is well under a second on
-// any link a player has.
-constexpr std::chrono::seconds kRequestDeadline{10};
 constexpr time_t kReadTimeoutSeconds = 5;
 // Each connection holds a thread while it is open (keep-alive included), and submissions wait
 // for their replay in theirs: enough threads that waiting never stalls the reads.
 constexpr std::size_t kThreads = 256;
+constexpr int kBacklog = 1024;
 
 int Fail(const std::string& message) {
     std::fprintf(stderr, "cave-board: %s\n(cave-board --help shows the usage)\n", message.c_str());
@@ -45,7 +43,8 @@ int Serve(const BoardOptions& options) {
     verifying.Limits.MaxFrames = options.MaxFrames;
     RateLimit rateLimit(options.SubmissionsPerMinute);
 
-    DeadlineServer server(kRequestDeadline);
+    // 256 KB takes well under a second on any link a player has.
+    DeadlineServer server(std::chrono::seconds(options.RequestSeconds));
     server.new_task_queue = [] { return new httplib::ThreadPool(kThreads); };
     server.set_read_timeout(kReadTimeoutSeconds);
     server.set_payload_max_length(kMaxBodyBytes);
@@ -60,6 +59,7 @@ int Serve(const BoardOptions& options) {
                          : (server.bind_to_port(options.Host, options.Port) ? options.Port : -1);
     if (port < 0)
         return Fail("cannot listen on " + options.Host + ":" + std::to_string(options.Port));
+    if (!server.WidenBacklog(kBacklog)) return Fail("cannot listen on the bound socket");
     const bool v6 = options.Host.find(':') != std::string::npos;
     std::printf("cave-board: listening on http://%s%s%s:%d\n", v6 ? "[" : "", options.Host.c_str(),
                 v6 ? "]" : "", port);

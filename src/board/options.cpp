@@ -5,7 +5,7 @@
 const char* const kBoardUsage =
     "usage: cave-board [--listen ADDR:PORT] [--data DIR | --database postgresql://...]\n"
     "                  [--web DIR] [--submissions-per-minute N] [--max-frames N]\n"
-    "                  [--replay-queue N]\n"
+    "                  [--replay-queue N] [--request-timeout SECONDS]\n"
     "\n"
     "Serves the page and the board's API; replays every run it ranks.\n"
     "\n"
@@ -18,6 +18,8 @@ const char* const kBoardUsage =
     "                       from one address (default 10; 0: no limit)\n"
     "  --max-frames N       the longest run replayed, in frames (default 223200, 2 hours)\n"
     "  --replay-queue N     runs that may wait for a replay (default 64); more get 503\n"
+    "  --request-timeout SECONDS\n"
+    "                       a whole request must arrive within it (default 10)\n"
     "  --help               this text\n";
 
 namespace {
@@ -46,8 +48,9 @@ std::string ParseCount(const std::string& name, const std::string& value, std::u
 }
 
 bool Known(const std::string& name) {
-    for (const char* known : {"--listen", "--data", "--web", "--database",
-                              "--submissions-per-minute", "--max-frames", "--replay-queue"}) {
+    for (const char* known :
+         {"--listen", "--data", "--web", "--database", "--submissions-per-minute", "--max-frames",
+          "--replay-queue", "--request-timeout"}) {
         if (name == known) return true;
     }
     return false;
@@ -74,9 +77,12 @@ std::string Apply(const std::string& name, const std::string& value, BoardOption
     } else if (name == "--max-frames") {
         error = ParseCount(name, value, 1, 223200, number);
         options.MaxFrames = static_cast<std::uint32_t>(number);
-    } else {
+    } else if (name == "--replay-queue") {
         error = ParseCount(name, value, 0, 100000, number);
         options.ReplayQueue = static_cast<int>(number);
+    } else {
+        error = ParseCount(name, value, 1, 3600, number);
+        options.RequestSeconds = static_cast<int>(number);
     }
     return error;
 }

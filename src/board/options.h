@@ -13,6 +13,7 @@ struct BoardOptions {
     int SubmissionsPerMinute = 10;  // from one address; 0: no limit
     std::uint32_t MaxFrames = 223200;
     int ReplayQueue = 64;
+    int RequestSeconds = 10;  // the whole of a request, headers and body, must arrive within
     bool Help = false;
 };
 

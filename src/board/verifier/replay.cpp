@@ -4,6 +4,7 @@
 
 #include "headless_game.h"
 #include "platform/watch_link.h"
+#include "shell/shutdown.h"
 
 namespace headless = host::headless;
 
@@ -63,6 +64,8 @@ std::string ReplayLine(const std::string& demo, std::uint32_t maxFrames) {
         harness::PlayUntilEnd({.Seed = parsed.Value.Seed, .Script = events}, &limits);
     // The box shows a thousandth of the score as the points.
     const std::int64_t points = outcome.Scores.empty() ? 0 : outcome.Scores.front() / 1000;
+    // The shutdown path as cavesim runs it: the game's memory goes back before the process ends.
+    EndProgram(outcome);
     return EndingOf(outcome, limits) + " " + std::to_string(points) + " " +
            std::to_string(parsed.Value.Seed) + " " + std::to_string(limits.Frames) + "\n";
 }
