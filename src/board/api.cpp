@@ -11,7 +11,9 @@ constexpr int kMostLimit = 100;
 
 void Send(httplib::Response& response, const Reply& reply) {
     response.status = reply.Status;
-    response.set_content(reply.Body.dump(), "application/json");
+    // Bytes that are not UTF-8 are replaced rather than thrown over.
+    response.set_content(reply.Body.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace),
+                         "application/json");
 }
 
 bool IsJson(const httplib::Request& request) {
@@ -60,7 +62,7 @@ void GetBoard(Store& runs, const std::string& day, const httplib::Request& reque
 void GetDailyBoard(Store& runs, const httplib::Request& request, httplib::Response& response) {
     const std::string day = request.matches[1];
     if (!ParseCivilDate(day)) {
-        return Send(response, ErrorReply(400, "not a date YYYY-MM-DD: '" + day + "'"));
+        return Send(response, ErrorReply(400, "not a date YYYY-MM-DD"));
     }
     GetBoard(runs, day, request, response);
 }

@@ -1,6 +1,9 @@
-// Connections to a database, each used by one thread at a time and kept for the next.
+// Connections to a database, each used by one thread at a time and kept for the next. At most
+// so many are open at once (a PostgreSQL server allows about a hundred clients in all); a thread
+// that finds them all taken waits for one.
 #pragma once
 
+#include <condition_variable>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -10,16 +13,14 @@ template <typename Connection>
 class ConnectionPool {
   public:
     using Opener = std::function<std::unique_ptr<Connection>()>;
-    explicit ConnectionPool(Opener open) : open(std::move(open)) {}
+    ConnectionPool(Opener open, std::size_t most) : open(std::move(open)), most(most) {}
 
     // A connection for one scope; back to the pool after it, unless it failed.
     class Lease {
       public:
         Lease(ConnectionPool& pool, std::unique_ptr<Connection> connection)
             : pool(pool), connection(std::move(connection)) {}
-        ~Lease() {
-            if (connection && !Broken) pool.Return(std::move(connection));
-        }
+        ~Lease() { pool.Return(Broken ? nullptr : std::move(connection)); }
         Lease(const Lease&) = delete;
         Lease& operator=(const Lease&) = delete;
         Connection& operator*() { return *connection; }
@@ -32,24 +33,41 @@ class ConnectionPool {
     };
 
     Lease Take() {
-        {
-            std::lock_guard lock(mutex);
-            if (!idle.empty()) {
-                std::unique_ptr<Connection> connection = std::move(idle.back());
-                idle.pop_back();
-                return Lease(*this, std::move(connection));
-            }
+        std::unique_lock lock(mutex);
+        returned.wait(lock, [this] { return !idle.empty() || opened < most; });
+        if (!idle.empty()) {
+            std::unique_ptr<Connection> connection = std::move(idle.back());
+            idle.pop_back();
+            return Lease(*this, std::move(connection));
         }
-        return Lease(*this, open());
+        ++opened;
+        lock.unlock();
+        try {
+            return Lease(*this, open());
+        } catch (...) {
+            Return(nullptr);
+            throw;
+        }
     }
 
   private:
+    // A null connection is one closed: its place is free for a new one.
     void Return(std::unique_ptr<Connection> connection) {
-        std::lock_guard lock(mutex);
-        idle.push_back(std::move(connection));
+        {
+            std::lock_guard lock(mutex);
+            if (connection) {
+                idle.push_back(std::move(connection));
+            } else {
+                --opened;
+            }
+        }
+        returned.notify_one();
     }
 
     Opener open;
+    std::size_t most;
     std::mutex mutex;
+    std::condition_variable returned;
     std::vector<std::unique_ptr<Connection>> idle;
+    std::size_t opened = 0;
 };

@@ -52,6 +52,7 @@ class PostgresConnection : public SqlConnection {
 }  // namespace
 
 std::unique_ptr<Store> OpenPostgresStore(const std::string& url) {
-    return std::make_unique<SqlStore>([url] { return std::make_unique<PostgresConnection>(url); },
-                                      SqlDialect{"BEGIN", "BIGSERIAL PRIMARY KEY"});
+    return std::make_unique<SqlStore>(
+        [url] { return std::make_unique<PostgresConnection>(url); },
+        SqlDialect{"BEGIN", "BIGSERIAL PRIMARY KEY", "SELECT pg_advisory_xact_lock(31)"});
 }

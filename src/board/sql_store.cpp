@@ -4,6 +4,9 @@
 
 namespace {
 
+// Connections one server keeps open at most: a PostgreSQL server takes about a hundred in all.
+constexpr std::size_t kMostConnections = 32;
+
 const char* const kInsert =
     "INSERT INTO runs (id, name, points, seed, frames, day, created, demo) "
     "VALUES ($1, $2, $3, $4, $5, NULLIF($6, ''), $7, $8) ON CONFLICT (id) DO NOTHING";
@@ -56,12 +59,16 @@ std::int64_t Rank(SqlConnection& connection, const std::string& id, const std::s
 }  // namespace
 
 SqlStore::SqlStore(ConnectionPool<SqlConnection>::Opener open, SqlDialect dialect)
-    : pool(std::move(open)), dialect(dialect) {
+    : pool(std::move(open), kMostConnections), dialect(dialect) {
     auto connection = pool.Take();
     connection.Broken = true;
+    // Servers that start together build the schema one after the other.
+    connection->Execute(dialect.Begin);
+    if (*dialect.SchemaLock != '\0') connection->Execute(dialect.SchemaLock);
     connection->Execute(Schema(dialect).c_str());
     connection->Execute(kIndexAll);
     connection->Execute(kIndexDay);
+    connection->Execute("COMMIT");
     connection.Broken = false;
 }
 

@@ -25,6 +25,7 @@ class SqlConnection {
 struct SqlDialect {
     const char* Begin;       // the write transaction's start
     const char* SerialType;  // the arrival order's column type
+    const char* SchemaLock;  // taken in the transaction that builds the schema; "" for none
 };
 
 class SqlStore : public Store {

@@ -89,5 +89,5 @@ std::unique_ptr<Store> OpenSqliteStore(const std::string& folder) {
     const std::string path = (std::filesystem::path(folder) / "board.sqlite").string();
     return std::make_unique<SqlStore>(
         [path] { return std::make_unique<SqliteConnection>(path); },
-        SqlDialect{"BEGIN IMMEDIATE", "INTEGER PRIMARY KEY AUTOINCREMENT"});
+        SqlDialect{"BEGIN IMMEDIATE", "INTEGER PRIMARY KEY AUTOINCREMENT", ""});
 }
