@@ -11,6 +11,8 @@ constexpr int kMostLimit = 100;
 
 void Send(httplib::Response& response, const Reply& reply) {
     response.status = reply.Status;
+    // Boards change with every run: no cache may keep an answer.
+    response.set_header("Cache-Control", "no-store");
     // Bytes that are not UTF-8 are replaced rather than thrown over.
     response.set_content(reply.Body.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace),
                          "application/json");

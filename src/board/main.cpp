@@ -51,6 +51,7 @@ int Serve(const BoardOptions& options) {
     server.set_keep_alive_max_count(1000);
     server.set_default_headers({{"X-Content-Type-Options", "nosniff"}});
     AddApi(server, verifying, rateLimit);
+    server.set_file_extension_and_mimetype_mapping("webmanifest", "application/manifest+json");
     if (!options.Web.empty() && !server.set_mount_point("/", options.Web)) {
         return Fail("--web: no folder '" + options.Web + "'");
     }
