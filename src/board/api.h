@@ -1,0 +1,9 @@
+// The board's HTTP API on a server: routes, JSON answers, error bodies.
+#pragma once
+
+#include <httplib.h>
+
+#include "rate_limit.h"
+#include "submit.h"
+
+void AddApi(httplib::Server& server, Verifying& verifying, RateLimit& rateLimit);

@@ -1,0 +1,93 @@
+// SQLite: one file in the data folder, WAL so that reads never wait for the writer, a busy
+// timeout for writers that meet, and every write in BEGIN IMMEDIATE, which takes the write lock
+// up front instead of failing half way.
+#include <sqlite3.h>
+
+#include <filesystem>
+#include <stdexcept>
+#include <unordered_map>
+
+#include "sql_store.h"
+
+namespace {
+
+constexpr int kBusyMilliseconds = 10000;
+
+class SqliteConnection : public SqlConnection {
+  public:
+    explicit SqliteConnection(const std::string& path) {
+        const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX;
+        if (sqlite3_open_v2(path.c_str(), &db, flags, nullptr) != SQLITE_OK) {
+            const std::string error = db ? sqlite3_errmsg(db) : "out of memory";
+            sqlite3_close(db);
+            throw std::runtime_error("cannot open " + path + ": " + error);
+        }
+        sqlite3_busy_timeout(db, kBusyMilliseconds);
+        Execute("PRAGMA journal_mode=WAL");
+        // Each commit reaches the disk before the 201 goes out.
+        Execute("PRAGMA synchronous=FULL");
+    }
+    ~SqliteConnection() override {
+        for (auto& [sql, statement] : statements) sqlite3_finalize(statement);
+        sqlite3_close(db);
+    }
+
+    SqlRows Query(const char* sql, const std::vector<SqlValue>& params) override {
+        sqlite3_stmt* statement = Prepared(sql);
+        sqlite3_reset(statement);
+        sqlite3_clear_bindings(statement);
+        for (std::size_t i = 0; i < params.size(); ++i)
+            Bind(statement, static_cast<int>(i) + 1, params[i]);
+        SqlRows rows;
+        int step = 0;
+        while ((step = sqlite3_step(statement)) == SQLITE_ROW) rows.push_back(Row(statement));
+        if (step != SQLITE_DONE) Fail(sql);
+        sqlite3_reset(statement);
+        return rows;
+    }
+
+  private:
+    sqlite3_stmt* Prepared(const char* sql) {
+        sqlite3_stmt*& statement = statements[sql];
+        if (statement == nullptr && sqlite3_prepare_v3(db, sql, -1, SQLITE_PREPARE_PERSISTENT,
+                                                       &statement, nullptr) != SQLITE_OK) {
+            Fail(sql);
+        }
+        return statement;
+    }
+
+    void Bind(sqlite3_stmt* statement, int index, const SqlValue& value) {
+        const int bound =
+            std::holds_alternative<std::int64_t>(value)
+                ? sqlite3_bind_int64(statement, index, std::get<std::int64_t>(value))
+                : sqlite3_bind_text(statement, index, std::get<std::string>(value).c_str(), -1,
+                                    SQLITE_TRANSIENT);
+        if (bound != SQLITE_OK) Fail("bind");
+    }
+
+    static std::vector<std::string> Row(sqlite3_stmt* statement) {
+        std::vector<std::string> row;
+        for (int i = 0; i < sqlite3_column_count(statement); ++i) {
+            const unsigned char* text = sqlite3_column_text(statement, i);
+            row.emplace_back(text ? reinterpret_cast<const char*>(text) : "");
+        }
+        return row;
+    }
+
+    [[noreturn]] void Fail(const char* what) {
+        throw std::runtime_error(std::string("sqlite: ") + sqlite3_errmsg(db) + " (" + what + ")");
+    }
+
+    sqlite3* db = nullptr;
+    std::unordered_map<const char*, sqlite3_stmt*> statements;
+};
+
+}  // namespace
+
+std::unique_ptr<Store> OpenSqliteStore(const std::string& folder) {
+    std::filesystem::create_directories(folder);
+    const std::string path = (std::filesystem::path(folder) / "board.sqlite").string();
+    return std::make_unique<SqlStore>(
+        [path] { return std::make_unique<SqliteConnection>(path); },
+        SqlDialect{"BEGIN IMMEDIATE", "INTEGER PRIMARY KEY AUTOINCREMENT", ""});
+}

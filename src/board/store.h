@@ -1,0 +1,43 @@
+// Where the runs are kept: SQLite or PostgreSQL behind one small interface. Every call may come
+// from any server thread; each implementation keeps a pool of connections for that. Failures
+// throw std::runtime_error.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+struct Run {
+    std::string Id;
+    std::string Name;
+    std::int64_t Points = 0;
+    std::uint32_t Seed = 0;
+    std::int64_t Frames = 0;
+    std::string Day;   // "YYYY-MM-DD" for a day's cave, else empty
+    std::string Date;  // when it arrived, UTC, "YYYY-MM-DDTHH:MM:SSZ"
+    std::string Demo;  // the canonical demo text
+};
+
+struct RankedRun {
+    Run Entry;
+    std::int64_t Rank = 0;  // on the board asked for
+};
+
+class Store {
+  public:
+    virtual ~Store() = default;
+    // Keeps the run unless one with its id is kept already, and commits; returns the kept one
+    // with its rank on the daily board when it has a day, else on the all-time board.
+    virtual RankedRun Add(const Run& run) = 0;
+    virtual std::optional<Run> Find(const std::string& id) = 0;
+    // Best first, equal points by arrival; `day` empty is the all-time board. No demos.
+    virtual std::vector<RankedRun> Board(const std::string& day, int limit) = 0;
+    // The run's rank on the board of `day` (empty: all-time).
+    virtual std::int64_t RankOf(const std::string& id, const std::string& day) = 0;
+};
+
+// A folder's SQLite file (created on first use), or a postgresql:// URL.
+std::unique_ptr<Store> OpenSqliteStore(const std::string& folder);
+std::unique_ptr<Store> OpenPostgresStore(const std::string& url);

@@ -1,0 +1,278 @@
+"""cave-board's API against a real store: SQLite files, or a throwaway PostgreSQL cluster.
+    board_api_test.py CAVE_BOARD CAVESIM sqlite|postgresql
+Runs are replayed with a limit of 400 frames here, so that a run which does not end within
+the limit takes a moment, not two hours of play; the server applies any limit the same way."""
+import socket
+import sys
+import tempfile
+import threading
+import time
+import unittest
+
+from board_fixture import (BoardServer, PostgresCluster, call, cavesim_points, demo_text,
+                           submit, up_script)
+
+PROGRAM, CAVESIM, BACKEND = sys.argv[1:4]
+MAX_FRAMES = "400"
+# Up held and let go in a rhythm that keeps the ball in the passage on cave 2024.
+RHYTHM_UPS = [
+        (2, 4), (5, 10), (11, 12), (13, 15), (16, 18), (22, 26), (27, 30), (32, 35), (36, 38),
+        (42, 46), (47, 49), (50, 51), (52, 57), (58, 60), (61, 62), (63, 65), (68, 69), (70, 72),
+        (73, 74), (76, 77), (78, 82), (89, 107), (120, 144), (145, 146), (147, 151), (163, 168),
+        (170, 175), (179, 186), (188, 196), (198, 202), (209, 216), (220, 228), (229, 231),
+        (232, 233), (239, 259), (262, 263), (277, 297), (305, 314), (315, 317), (323, 324),
+        (329, 330), (331, 340), (343, 349), (353, 363), (366, 367), (368, 377), (379, 384),
+        (388, 389)]
+# The whole rhythm, the last Up never let go: it crashes at frame 431, past the limit.
+RHYTHM = demo_text(2024, "".join(up_script(a, b) for a, b in RHYTHM_UPS) + "393 200 down\n")
+# Its first 300 polls: a good run that crashes at frame 331.
+TOP = demo_text(2024, "".join(up_script(a, b) for a, b in RHYTHM_UPS if b <= 300))
+cluster = None
+stores = 0
+
+
+def new_store():
+    """The store arguments of an empty store of this run's kind."""
+    global stores
+    stores += 1
+    if BACKEND == "postgresql":
+        return ["--database", cluster.new_database()]
+    return ["--data", tempfile.mkdtemp(prefix=f"board-{stores}-", dir=scratch.name)]
+
+
+def setUpModule():
+    global cluster, scratch
+    scratch = tempfile.TemporaryDirectory(prefix="board-test-")
+    if BACKEND == "postgresql":
+        cluster = PostgresCluster()
+
+
+def tearDownModule():
+    if cluster:
+        cluster.stop()
+    scratch.cleanup()
+
+
+class ServerCase(unittest.TestCase):
+    """A server on a fresh store for each test; no submission limit unless a test sets one."""
+    options = ("--submissions-per-minute", "0")
+
+    def setUp(self):
+        self.store = new_store()
+        self.server = self.start()
+
+    def start(self, *options):
+        server = BoardServer(PROGRAM, self.store, "--max-frames", MAX_FRAMES,
+                             *(options or self.options))
+        self.addCleanup(server.kill)
+        return server
+
+    def board(self, which="all", limit=100):
+        status, body = call(self.server.port, "GET", f"/api/boards/{which}?limit={limit}")
+        self.assertEqual(status, 200, body)
+        return body["entries"]
+
+
+class Ranking(ServerCase):
+    def test_replayed_points_ranks_ties_daily_board_and_dedupe(self):
+        port = self.server.port
+        status, top = submit(port, "  ann  ", TOP, points=999999)
+        self.assertEqual((status, top["points"], top["rank"], top["board"]),
+                         (201, cavesim_points(CAVESIM, TOP), 1, "all"))
+        self.assertGreater(top["points"], 0)
+        # Equal points rank by arrival, below the better run.
+        ties = [demo_text(seed, "") for seed in (7, 3, 5)]
+        self.assertEqual({cavesim_points(CAVESIM, demo) for demo in ties}, {0})
+        tie_ids = []
+        for n, demo in enumerate(ties):
+            status, body = submit(port, f"tie{n}", demo)
+            self.assertEqual((status, body["rank"]), (201, n + 2), body)
+            tie_ids.append(body["id"])
+        # Today's cave (or any day's) goes on that day's board too.
+        daily = demo_text(20261209, up_script(2, 25))
+        status, body = submit(port, "day", daily)
+        self.assertEqual((status, body["board"], body["rank"]), (201, "daily/2026-12-09", 1))
+        self.assertEqual([e["id"] for e in self.board("daily/2026-12-09")], [body["id"]])
+        self.assertEqual(self.board("daily/2026-12-08"), [])
+
+        entries = self.board()
+        self.assertEqual([e["rank"] for e in entries], [1, 2, 3, 4, 5])
+        self.assertEqual(entries[0]["name"], "ann")
+        self.assertEqual([e["id"] for e in entries if e["points"] == 0][:3], tie_ids)
+        self.assertEqual(len(self.board(limit=2)), 2)
+
+        # The same run again, as a watch-link payload under another name: one entry.
+        status, run = call(port, "GET", f"/api/runs/{top['id']}")
+        self.assertEqual((status, run["rank"], run["seed"]), (200, 1, 2024))
+        status, again = submit(port, "bob", run["watch"])
+        self.assertEqual((status, again["id"]), (201, top["id"]))
+        self.assertEqual(len(self.board()), 5)
+        status, demo = call(port, "GET", f"/api/runs/{top['id']}/demo")
+        self.assertEqual(cavesim_points(CAVESIM, demo.decode()), top["points"])
+        for bad in ("limit=0", "limit=101", "limit=x"):
+            self.assertEqual(call(port, "GET", f"/api/boards/all?{bad}")[0], 400)
+        self.assertEqual(call(port, "GET", "/api/boards/daily/2026-02-30")[0], 400)
+        self.assertEqual(call(port, "GET", "/api/runs/0123456789abcdef01234567")[0], 404)
+
+
+def raw_post(port, head, body, read_after=True):
+    """Sends a request by hand; returns the status line, or "" when the server closed first."""
+    with socket.create_connection(("127.0.0.1", port), timeout=30) as sock:
+        try:
+            sock.sendall(head + body)
+            return sock.makefile("rb").readline().decode() if read_after else ""
+        except (BrokenPipeError, ConnectionResetError):
+            return ""
+
+
+class BadInput(ServerCase):
+    def test_bad_input_is_refused_and_nothing_is_kept(self):
+        port = self.server.port
+        paused = demo_text(5, "2 25 down\n3 25 up\n")
+        quits = demo_text(5, "2 1 down\n3 1 up\n")
+        too_long = demo_text(5, f"{int(MAX_FRAMES) + 1} 200 down\n")
+        table = [
+            ("script name", {"name": "<script>", "demo": RHYTHM}, 400),
+            ("SQL quotes", {"name": "x'); DROP TABLE runs;--", "demo": RHYTHM}, 400),
+            ("name too long", {"name": "a" * 17, "demo": RHYTHM}, 400),
+            ("empty name", {"name": "   ", "demo": RHYTHM}, 400),
+            ("no demo", {"name": "ann"}, 400),
+            ("garbage demo", {"name": "ann", "demo": "\x00\x01 not a demo"}, 400),
+            ("pauses for ever", {"name": "ann", "demo": paused}, 422),
+            ("quits", {"name": "ann", "demo": quits}, 422),
+            ("never crashes within the limit", {"name": "ann", "demo": RHYTHM}, 422),
+            ("longer than the limit", {"name": "ann", "demo": too_long}, 422),
+        ]
+        # The limit makes the rhythm a run that never ends: it would crash at frame 431.
+        for label, body, expected in table:
+            with self.subTest(label):
+                status, answer = call(port, "POST", "/api/runs", body)
+                self.assertEqual(status, expected, answer)
+                self.assertIsInstance(answer["error"], str)
+        status, answer = call(port, "POST", "/api/runs", b"{\"name\":1", "application/json")
+        self.assertEqual((status, "error" in answer), (400, True))
+        status, answer = call(port, "POST", "/api/runs", bytes(range(256)) * 4,
+                              "application/json")
+        self.assertEqual(status, 400)
+        status, answer = call(port, "POST", "/api/runs", {"name": "ann", "demo": RHYTHM},
+                              "text/plain")
+        self.assertEqual(status, 400)
+        big = b"POST /api/runs HTTP/1.1\r\nHost: x\r\nContent-Type: application/json\r\n" \
+              b"Content-Length: 10485760\r\n\r\n"
+        self.assertIn(" 413 ", raw_post(port, big, b"x" * 65536))
+        self.assertEqual(self.board(), [])
+
+
+class Limits(ServerCase):
+    def test_submissions_a_minute_from_one_address(self):
+        server = self.start("--submissions-per-minute", "3")
+        statuses = [call(server.port, "POST", "/api/runs", {"name": "x"})[0] for _ in range(4)]
+        self.assertEqual(statuses, [400, 400, 400, 429])
+        self.assertEqual(call(server.port, "GET", "/api/boards/all")[0], 200)
+
+    def test_a_trickling_client_is_cut_off_while_others_are_served(self):
+        server = self.start("--submissions-per-minute", "0", "--request-timeout", "2")
+        body = b'{"name": "slow", "demo": "# cave demo 1 seed 1\\n"}' + b" " * 40
+        head = b"POST /api/runs HTTP/1.1\r\nHost: x\r\nContent-Type: application/json\r\n" \
+               b"Content-Length: %d\r\n\r\n" % len(body)
+        sent = []
+
+        def trickle():
+            with socket.create_connection(("127.0.0.1", server.port), timeout=30) as sock:
+                sock.sendall(head)
+                try:
+                    for byte in body:  # a byte a quarter second: 22 s for the whole body
+                        sock.sendall(bytes([byte]))
+                        sent.append(byte)
+                        time.sleep(0.25)
+                        sock.setblocking(False)
+                        try:
+                            if sock.recv(1024) == b"":
+                                return
+                        except BlockingIOError:
+                            pass
+                        sock.setblocking(True)
+                except (BrokenPipeError, ConnectionResetError):
+                    return
+
+        slow = threading.Thread(target=trickle)
+        slow.start()
+        time.sleep(0.5)
+        status, answer = submit(server.port, "quick", demo_text(9, ""))
+        self.assertEqual(status, 201, answer)
+        self.assertEqual(call(server.port, "GET", "/api/boards/all")[1]["entries"][0]["name"],
+                         "quick")
+        slow.join(60)
+        self.assertLess(len(sent), len(body))
+
+
+class Load(ServerCase):
+    def test_fifty_clients_at_once_lose_and_double_nothing(self):
+        port = self.server.port
+        demos = [demo_text(100 + n, up_script(2, 3 + n % 30)) for n in range(50)]
+        results = [None] * 50
+        reads = []
+
+        def client(n):
+            # Every other client also sends its neighbour's run: the same run from two places.
+            results[n] = [submit(port, f"c{n}", demos[n])]
+            reads.append(call(port, "GET", "/api/boards/all?limit=20")[0])
+            if n % 2:
+                results[n].append(submit(port, f"d{n}", demos[n - 1]))
+
+        threads = [threading.Thread(target=client, args=(n,)) for n in range(50)]
+        for thread in threads:
+            thread.start()
+        for thread in threads:
+            thread.join(120)
+        answers = [answer for result in results for answer in result]
+        self.assertEqual({status for status, _ in answers}, {201}, answers)
+        self.assertEqual(set(reads), {200})
+        entries = self.board()
+        ids = [e["id"] for e in entries]
+        self.assertEqual(len(ids), 50)
+        self.assertEqual(set(ids), {body["id"] for _, body in answers})
+        self.assertEqual([e["rank"] for e in entries], list(range(1, 51)))
+        points = [e["points"] for e in entries]
+        self.assertEqual(points, sorted(points, reverse=True))
+        for entry in entries[::7]:
+            status, run = call(port, "GET", f"/api/runs/{entry['id']}")
+            self.assertEqual((run["rank"], run["points"]), (entry["rank"], entry["points"]))
+            self.assertEqual(cavesim_points(CAVESIM, demos[run["seed"] - 100]), run["points"])
+
+    def test_every_201_survives_kill_9(self):
+        created = []
+        stop = threading.Event()
+
+        def stream(first):
+            for n in range(first, 10000, 4):
+                if stop.is_set():
+                    return
+                try:
+                    status, body = submit(self.server.port, f"k{n}", demo_text(1000 + n, ""))
+                except OSError:
+                    return
+                if status == 201:
+                    created.append(body)
+
+        workers = [threading.Thread(target=stream, args=(k,)) for k in range(4)]
+        for worker in workers:
+            worker.start()
+        while len(created) < 20:
+            time.sleep(0.01)
+        self.server.kill()
+        stop.set()
+        for worker in workers:
+            worker.join(60)
+        self.server = self.start()
+        entries = {e["id"]: e for e in self.board()}
+        for body in created:
+            self.assertEqual(entries[body["id"]]["points"], body["points"])
+        for entry in entries.values():
+            status, demo = call(self.server.port, "GET", f"/api/runs/{entry['id']}/demo")
+            self.assertEqual(status, 200)
+            self.assertTrue(demo.startswith(b"# cave demo 1 seed "))
+
+
+if __name__ == "__main__":
+    unittest.main(argv=sys.argv[:1] + sys.argv[4:], verbosity=2)

@@ -1,0 +1,129 @@
+"""The real parts the board tests run against: cave-board processes, a throwaway PostgreSQL
+cluster, demos made from key scripts with their points as cavesim replays them, and HTTP calls.
+Everything talks to 127.0.0.1 only."""
+import glob
+import http.client
+import json
+import os
+import pwd
+import re
+import shutil
+import socket
+import subprocess
+import tempfile
+import time
+
+
+def demo_text(seed, script):
+    """A demo file's text: the header naming the seed, then the key script."""
+    return f"# cave demo 1 seed {seed}\n{script}"
+
+
+def up_script(first, last):
+    """Up held from poll `first` until poll `last`."""
+    return f"{first} 200 down\n{last} 200 up\n"
+
+
+def cavesim_points(cavesim, demo):
+    """The points of the score report when cavesim replays the demo, else None."""
+    with tempfile.NamedTemporaryFile("w", suffix=".demo") as file:
+        file.write(demo)
+        file.flush()
+        trace = subprocess.run([cavesim, "--demo", file.name, "--trace", "-"], check=True,
+                               capture_output=True, text=True).stdout
+    found = re.search(r"^E report .*: (\d+) Punkte", trace, re.M)
+    return int(found.group(1)) if found else None
+
+
+def call(port, method, path, body=None, content_type="application/json", timeout=60):
+    """(status, parsed JSON or text) of one request on a fresh connection."""
+    connection = http.client.HTTPConnection("127.0.0.1", port, timeout=timeout)
+    try:
+        data = body if body is None or isinstance(body, bytes) else json.dumps(body).encode()
+        headers = {"Content-Type": content_type} if data is not None else {}
+        connection.request(method, path, body=data, headers=headers)
+        response = connection.getresponse()
+        raw = response.read()
+        kind = response.getheader("Content-Type", "")
+        return response.status, json.loads(raw) if kind.startswith("application/json") else raw
+    finally:
+        connection.close()
+
+
+def submit(port, name, demo, **extra):
+    return call(port, "POST", "/api/runs", {"name": name, "demo": demo, **extra})
+
+
+class BoardServer:
+    """One cave-board process on a free port; kill() is kill -9."""
+
+    def __init__(self, program, store_args, *options):
+        self.process = subprocess.Popen(
+            [program, "--listen", "127.0.0.1:0", *store_args, *options],
+            stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
+        line = self.process.stdout.readline()
+        found = re.search(r"listening on http://127\.0\.0\.1:(\d+)", line)
+        if not found:
+            self.process.kill()
+            raise RuntimeError(f"cave-board did not start: {line}{self.process.stderr.read()}")
+        self.port = int(found.group(1))
+
+    def kill(self):
+        self.process.kill()
+        self.process.wait()
+        self.process.stdout.close()
+        self.process.stderr.close()
+
+
+def free_port():
+    with socket.socket() as probe:
+        probe.bind(("127.0.0.1", 0))
+        return probe.getsockname()[1]
+
+
+class PostgresCluster:
+    """A cluster in a temporary folder, started by an unprivileged user (postgres refuses root),
+    removed again by stop()."""
+
+    def __init__(self):
+        binaries = sorted(glob.glob("/usr/lib/postgresql/*/bin/initdb"))
+        if not binaries:
+            raise FileNotFoundError("no PostgreSQL server under /usr/lib/postgresql")
+        self.bin = os.path.dirname(binaries[-1])
+        self.folder = tempfile.mkdtemp(prefix="board-pg-")
+        self.user = []
+        if os.geteuid() == 0:
+            owner = pwd.getpwnam("postgres" if self._exists("postgres") else "nobody")
+            os.chown(self.folder, owner.pw_uid, owner.pw_gid)
+            self.user = ["runuser", "-u", owner.pw_name, "--"]
+        data = os.path.join(self.folder, "data")
+        self.port = free_port()
+        self._run("initdb", "-D", data, "-U", "board", "--auth=trust", "-E", "UTF8")
+        self._run("pg_ctl", "-D", data, "-l", os.path.join(self.folder, "log"), "-w", "start",
+                  "-o", f"-c listen_addresses=127.0.0.1 -p {self.port} -k {self.folder} "
+                        "-c fsync=on -c max_connections=300")
+        self.data = data
+        self.databases = 0
+
+    def new_database(self):
+        """The URL of a new, empty database in the cluster."""
+        self.databases += 1
+        name = f"board{self.databases}"
+        self._run("createdb", "-h", "127.0.0.1", "-p", str(self.port), "-U", "board", name)
+        return f"postgresql://board@127.0.0.1:{self.port}/{name}"
+
+    @staticmethod
+    def _exists(user):
+        try:
+            pwd.getpwnam(user)
+            return True
+        except KeyError:
+            return False
+
+    def _run(self, tool, *args):
+        subprocess.run([*self.user, os.path.join(self.bin, tool), *args], check=True,
+                       capture_output=True, cwd=self.folder)
+
+    def stop(self):
+        self._run("pg_ctl", "-D", self.data, "-m", "immediate", "stop")
+        shutil.rmtree(self.folder, ignore_errors=True)
