@@ -5,7 +5,7 @@
 //   cave_board_demos FRAMES COUNT FIRST_SEED FOLDER
 // writes FOLDER/run-SEED.demo for the first COUNT seeds from FIRST_SEED on whose flight lasts
 // FRAMES frames (a seed whose cave beats the pilot earlier is passed over; it rarely is, and
-// after twice COUNT seeds it gives up), and prints their names.
+// after four times COUNT seeds it gives up), and prints their names.
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -146,7 +146,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     std::uint64_t made = 0;
-    const std::uint64_t last = std::min<std::uint64_t>(*first + 2 * *count, 0xFFFFFFFFu);
+    const std::uint64_t last = std::min<std::uint64_t>(*first + 4 * *count + 10, 0xFFFFFFFFu);
     for (std::uint64_t seed = *first; made < *count && seed <= last; ++seed) {
         const std::optional<std::string> demo = Fly(static_cast<std::uint32_t>(seed), *frames);
         if (!demo) continue;
