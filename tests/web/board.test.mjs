@@ -49,6 +49,9 @@ before(async () => {
     assert.ok(process.env[name], `${name} is set`);
   }
   url = await startBoard();
+  // The page looks for the board only where the server marks its answers.
+  const page = await fetch(url, { method: 'HEAD' });
+  assert.ok(page.headers.has('Cave-Board'), 'cave-board does not mark the page (Cave-Board)');
   browser = await launchChromium();
 });
 
