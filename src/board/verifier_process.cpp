@@ -33,6 +33,8 @@ pid_t Spawn(const std::string& program, const ReplayLimits& limits, Pipe input, 
     posix_spawn_file_actions_adddup2(&actions, input.Read, 0);
     posix_spawn_file_actions_adddup2(&actions, output.Write, 1);
     posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    // Nothing else of the server's: not its clients' sockets, not the listening one.
+    posix_spawn_file_actions_addclosefrom_np(&actions, 3);
     const std::string frames = std::to_string(limits.MaxFrames);
     const std::string cpu = std::to_string(limits.CpuSeconds);
     const std::string memory = std::to_string(limits.MemoryMb);

@@ -1,8 +1,9 @@
 """cave-board's API against a real store: SQLite files, or a throwaway PostgreSQL cluster.
-    board_api_test.py CAVE_BOARD CAVESIM sqlite|postgresql
+    board_api_test.py CAVE_BOARD CAVESIM BOARD_AUTOPILOT sqlite|postgresql
 Runs are replayed with a limit of 400 frames here, so that a run which does not end within
 the limit takes a moment, not two hours of play; the server applies any limit the same way."""
 import socket
+import subprocess
 import sys
 import tempfile
 import threading
@@ -12,21 +13,21 @@ import unittest
 from board_fixture import (BoardServer, PostgresCluster, call, cavesim_points, demo_text,
                            submit, up_script)
 
-PROGRAM, CAVESIM, BACKEND = sys.argv[1:4]
+PROGRAM, CAVESIM, AUTOPILOT, BACKEND = sys.argv[1:5]
 MAX_FRAMES = "400"
-# Up held and let go in a rhythm that keeps the ball in the passage on cave 2024.
-RHYTHM_UPS = [
-        (2, 4), (5, 10), (11, 12), (13, 15), (16, 18), (22, 26), (27, 30), (32, 35), (36, 38),
-        (42, 46), (47, 49), (50, 51), (52, 57), (58, 60), (61, 62), (63, 65), (68, 69), (70, 72),
-        (73, 74), (76, 77), (78, 82), (89, 107), (120, 144), (145, 146), (147, 151), (163, 168),
-        (170, 175), (179, 186), (188, 196), (198, 202), (209, 216), (220, 228), (229, 231),
-        (232, 233), (239, 259), (262, 263), (277, 297), (305, 314), (315, 317), (323, 324),
-        (329, 330), (331, 340), (343, 349), (353, 363), (366, 367), (368, 377), (379, 384),
-        (388, 389)]
-# The whole rhythm, the last Up never let go: it crashes at frame 431, past the limit.
-RHYTHM = demo_text(2024, "".join(up_script(a, b) for a, b in RHYTHM_UPS) + "393 200 down\n")
-# Its first 300 polls: a good run that crashes at frame 331.
-TOP = demo_text(2024, "".join(up_script(a, b) for a, b in RHYTHM_UPS if b <= 300))
+
+
+def autopilot(seed, fly_polls):
+    """A demo flown by the autopilot until `fly_polls`, then let go to crash."""
+    return subprocess.run([AUTOPILOT, str(seed), str(fly_polls)], check=True,
+                          capture_output=True, text=True).stdout
+
+
+# A good run that crashes at frame 331, and one whose last key change is within the limit but
+# whose ball is still flying at frame 400 (it crashes at 423).
+TOP = autopilot(2024, 300)
+NEVER_ENDS = autopilot(2024, 399)
+
 cluster = None
 stores = 0
 
@@ -132,29 +133,29 @@ class BadInput(ServerCase):
         quits = demo_text(5, "2 1 down\n3 1 up\n")
         too_long = demo_text(5, f"{int(MAX_FRAMES) + 1} 200 down\n")
         table = [
-            ("script name", {"name": "<script>", "demo": RHYTHM}, 400),
-            ("SQL quotes", {"name": "x'); DROP TABLE runs;--", "demo": RHYTHM}, 400),
-            ("name too long", {"name": "a" * 17, "demo": RHYTHM}, 400),
-            ("empty name", {"name": "   ", "demo": RHYTHM}, 400),
+            ("script name", {"name": "<script>", "demo": TOP}, 400),
+            ("SQL quotes", {"name": "x'); DROP TABLE runs;--", "demo": TOP}, 400),
+            ("name too long", {"name": "a" * 17, "demo": TOP}, 400),
+            ("empty name", {"name": "   ", "demo": TOP}, 400),
             ("no demo", {"name": "ann"}, 400),
             ("garbage demo", {"name": "ann", "demo": "\x00\x01 not a demo"}, 400),
-            ("pauses for ever", {"name": "ann", "demo": paused}, 422),
-            ("quits", {"name": "ann", "demo": quits}, 422),
-            ("never crashes within the limit", {"name": "ann", "demo": RHYTHM}, 422),
-            ("longer than the limit", {"name": "ann", "demo": too_long}, 422),
+            ("pauses for ever", {"name": "ann", "demo": paused}, 422, "paused"),
+            ("quits", {"name": "ann", "demo": quits}, 422, "quit"),
+            ("never crashes within the limit", {"name": "ann", "demo": NEVER_ENDS}, 422,
+             "does not end within 400"),
+            ("longer than the limit", {"name": "ann", "demo": too_long}, 422, "longer than"),
         ]
-        # The limit makes the rhythm a run that never ends: it would crash at frame 431.
-        for label, body, expected in table:
+        for label, body, expected, *words in table:
             with self.subTest(label):
                 status, answer = call(port, "POST", "/api/runs", body)
                 self.assertEqual(status, expected, answer)
-                self.assertIsInstance(answer["error"], str)
+                self.assertIn(words[0] if words else "", answer["error"])
         status, answer = call(port, "POST", "/api/runs", b"{\"name\":1", "application/json")
         self.assertEqual((status, "error" in answer), (400, True))
         status, answer = call(port, "POST", "/api/runs", bytes(range(256)) * 4,
                               "application/json")
         self.assertEqual(status, 400)
-        status, answer = call(port, "POST", "/api/runs", {"name": "ann", "demo": RHYTHM},
+        status, answer = call(port, "POST", "/api/runs", {"name": "ann", "demo": TOP},
                               "text/plain")
         self.assertEqual(status, 400)
         big = b"POST /api/runs HTTP/1.1\r\nHost: x\r\nContent-Type: application/json\r\n" \
@@ -275,4 +276,4 @@ class Load(ServerCase):
 
 
 if __name__ == "__main__":
-    unittest.main(argv=sys.argv[:1] + sys.argv[4:], verbosity=2)
+    unittest.main(argv=sys.argv[:1] + sys.argv[5:], verbosity=2)
