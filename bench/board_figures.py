@@ -110,8 +110,9 @@ def read_loop(port, count, stop=None, pause=0.0):
 def read_figures(parts, label):
     latencies = [latency for part, _ in parts for latency in part]
     rate = sum(len(part) / seconds for part, seconds in parts)
-    print(f"board reads {label:<17}{rate:6.0f} a second, p99 {quantile(latencies, 0.99) * 1000:.2f} ms "
-          f"over {len(latencies)} (target >= 2000 a second, p99 < 10 ms)")
+    p99 = quantile(latencies, 0.99) * 1000
+    print(f"board reads {label:<17}{rate:6.0f} a second, p99 {p99:.2f} ms over {len(latencies)} "
+          f"(target >= 2000 a second, p99 < 10 ms)")
 
 
 def parallel_replays(paths):
