@@ -4,7 +4,8 @@ against the request's targets and measured in the same run:
   1. verifying a run (the submission's whole round trip) against a bare `cavesim --demo` of the
      same demo, for 1-minute and 10-minute runs (medians of several runs);
   2. submissions of distinct 1-minute runs a second, while reads go on, against what the cores
-     can replay (cores / median cavesim seconds of a run); every 201 checked on the board;
+     can replay (cores / median cavesim seconds of a run, and cavesims run as many at once as
+     cores between the turns of submissions); every 201 checked on the board;
   3. board reads (GET /api/boards/all) a second and their p99, alone and during submissions;
   4. the server's resident memory before and after 100,000 requests.
 Every request loop is bounded in count. The demos are flown by bench/board_demos.cpp.
@@ -116,39 +117,52 @@ def read_figures(parts, label):
 
 
 def parallel_replays(paths):
-    """1-minute runs a second that as many cavesims at once as cores replay, now."""
+    """Seconds that as many cavesims at once as cores take to replay the demos at `paths`."""
     start = time.perf_counter()
     with ThreadPoolExecutor(CORES) as replays:
         list(replays.map(cavesim_seconds, paths))
-    return len(paths) / (time.perf_counter() - start)
+    return time.perf_counter() - start
 
 
-def submissions(pool, port, demos, stop, capacity, pause, label):
-    """The demos sent by twice as many clients as cores while the board is read (each reader
-    waiting `pause` seconds between reads): submissions a second against the capacity, and
-    every 201 looked up again."""
+def send_all(port, demos, first):
+    """The demos sent by twice as many clients as cores: the answers and the seconds taken."""
     local = threading.local()
 
     def send(index):
         if not hasattr(local, "connection"):
             local.connection = http.client.HTTPConnection("127.0.0.1", port, timeout=60)
-        return submit(local.connection, f"load {index}", demos[index])
+        return submit(local.connection, f"load {first + index}", demos[index])
 
-    reading = pool.starmap_async(read_loop, [(port, 200000, stop, pause)] * READERS)
     start = time.perf_counter()
     with ThreadPoolExecutor(2 * CORES) as clients:
         answers = list(clients.map(send, range(len(demos))))
-    seconds = time.perf_counter() - start
+    return answers, time.perf_counter() - start
+
+
+def submissions(pool, port, demos, paths, stop, capacity, pause, label, rounds):
+    """The demos sent in `rounds` turns while the board is read (each reader waiting `pause`
+    seconds between reads), each turn followed by the cores replaying a few of the same demos
+    with cavesim, so that a busy spell of the machine hits both: submissions a second against
+    the capacity and against those replays, and every 201 looked up again."""
+    reading = pool.starmap_async(read_loop, [(port, 200000, stop, pause)] * READERS)
+    answers, sending, replaying = [], 0.0, 0.0
+    turn = len(demos) // rounds
+    for at in range(0, turn * rounds, turn):
+        sent, seconds = send_all(port, demos[at:at + turn], at)
+        answers += sent
+        sending += seconds
+        replaying += parallel_replays(paths[at:at + turn // 2])
     open(stop, "w").close()
     accepted = [answer["id"] for status, answer in answers if status == 201]
     connection = http.client.HTTPConnection("127.0.0.1", port)
     kept = sum(request(connection, "GET", f"/api/runs/{id}")[0] == 200 for id in accepted)
-    rate = len(demos) / seconds
+    rate = len(answers) / sending
+    replayed = (turn // 2) * rounds / replaying
     print(f"submissions, {label:<15}{rate:5.1f} 1-minute runs a second: "
-          f"{100 * rate / capacity[0]:.0f}% of the capacity, {capacity[0]:.1f} ({CORES} cores / "
-          f"median cavesim s), {100 * rate / capacity[1]:.0f}% of {capacity[1]:.1f} that {CORES} "
-          f"cavesims at once replayed just before (target >= 80%); {len(demos)} sent, "
-          f"{len(accepted)} answered 201, {kept} on the board, {len(demos) - kept} lost")
+          f"{100 * rate / capacity:.0f}% of the capacity, {capacity:.1f} ({CORES} cores / "
+          f"median cavesim s), {100 * rate / replayed:.0f}% of the {replayed:.1f} that {CORES} "
+          f"cavesims at once replayed between turns (target >= 80%); {len(answers)} sent, "
+          f"{len(accepted)} answered 201, {kept} on the board, {len(answers) - kept} lost")
     read_figures(reading.get(), f"({label})")
 
 
@@ -192,10 +206,13 @@ def main():
             # What the cores replay with a steady trickle of reads, then the reads a second while
             # the cores are busy replaying.
             stop = os.path.join(work, "stop")
-            capacity = (CORES / one, parallel_replays(short_paths[9:49]))
-            submissions(pool, port, short[9:129], stop, capacity, 0.01, "reads 200/s")
+            capacity = CORES / one
+            light, heavy = slice(9, 129), slice(129, 189)
+            submissions(pool, port, short[light], short_paths[light], stop, capacity, 0.01,
+                        "reads 200/s", 6)
             os.remove(stop)
-            submissions(pool, port, short[129:], stop, capacity, 0.0, "reads flat out")
+            submissions(pool, port, short[heavy], short_paths[heavy], stop, capacity, 0.0,
+                        "reads flat out", 3)
             top = request(http.client.HTTPConnection("127.0.0.1", port), "GET",
                           "/api/boards/all?limit=2")[1]
             ids = [entry["id"] for entry in json.loads(top)["entries"]]
