@@ -33,6 +33,8 @@ window.caveBoard = (() => {
   // never asked for an API it does not have (each such request would be an error in the
   // console).
   async function boardServes() {
+    // Offline, from the service worker's copy, there is no board to reach.
+    if (!navigator.onLine) return false;
     try {
       const page = await fetch('./', { method: 'HEAD', cache: 'no-store' });
       if (!page.headers.has('Cave-Board')) return false;
