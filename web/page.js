@@ -173,6 +173,7 @@
       document.documentElement.classList.remove('playing');
       window.caveInputs.newGame();
       if (!window.caveRuns.ended(game)) {
+        window.caveBoard.ended(game);
         await showBestScores();
         over.hidden = false;
         again.focus();

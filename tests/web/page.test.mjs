@@ -303,6 +303,8 @@ test('a reported game enters the best scores with a demo that replays to its rep
   // Its watch link, as a file's text, replays the same.
   await page.locator('#share').click();
   assert.deepEqual(replayedReport(await page.locator('#share-link').inputValue()), report);
+  // A plain web server has no board: none is offered, and none was asked for.
+  assert.equal(await page.locator('#board').isVisible(), false, 'a board offered');
   assert.deepEqual(page.errors, []);
   await page.close();
 });
