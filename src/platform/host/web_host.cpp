@@ -25,8 +25,10 @@ constexpr WindowId kWindow = 1;
 constexpr double kTicksPerMillisecond = 10'000.0;
 // Browsers stretch timers shorter than this to this when they are chained, as the game's are.
 constexpr double kShortestTimer = 4.0;
-// A browser timer counts whole milliseconds and fires about this late (Chromium: 0.1-0.4 ms).
+// A browser timer counts whole milliseconds and fires late: about this much in a quiet page
+// (Chromium: 0.1-0.4 ms), and at most this much as far as the frame wait believes.
 constexpr double kTimerLateness = 0.2;
+constexpr double kLongestLateness = 8.0;
 // The frame wait ends in turns of the event loop, which keep the main thread busy: at most this
 // long, in milliseconds. Waking later instead costs nothing but lengthens the frame.
 constexpr double kLongestTurns = 0.5;
@@ -311,9 +313,12 @@ EM_ASYNC_JS(void, YieldToBrowser, (double milliseconds), {
 
 // Gives the main thread back until performance.now() reaches `deadline`, waking the game once:
 // a timer set for the whole milliseconds that end at most `longestTurns` before the deadline,
-// then turns of the event loop, taken here in the page, for what is left.
-EM_ASYNC_JS(void, SleepUntil, (double deadline, double lateness, double longestTurns,
-                               double shortestTimer), {
+// then turns of the event loop, taken here in the page, for what is left. How late timers fire
+// is learnt as the game goes: 0.1-0.4 ms in a quiet page, several milliseconds while input
+// events stream in (Chromium runs input first).
+EM_ASYNC_JS(void, SleepUntil, (double deadline, double firstLateness, double longestLateness,
+                               double longestTurns, double shortestTimer), {
+    if (Module.timerLateness === undefined) Module.timerLateness = firstLateness;
     await new Promise((resolve) => {
         const turn = () => {
             if (performance.now() >= deadline) {
@@ -323,9 +328,17 @@ EM_ASYNC_JS(void, SleepUntil, (double deadline, double lateness, double longestT
             Module.turnDone = turn;
             Module.turnChannel.port2.postMessage(0);
         };
-        const timer = Math.ceil(deadline - performance.now() - lateness - longestTurns);
-        if (timer >= shortestTimer) setTimeout(turn, timer);
-        else turn();
+        const start = performance.now();
+        const timer = Math.ceil(deadline - start - Module.timerLateness - longestTurns);
+        if (timer < shortestTimer) {
+            turn();
+            return;
+        }
+        setTimeout(() => {
+            const late = Math.min(performance.now() - start - timer, longestLateness);
+            Module.timerLateness += (Math.max(late, 0) - Module.timerLateness) / 4;
+            turn();
+        }, timer);
     });
 });
 // clang-format on
@@ -495,8 +508,8 @@ void WaitForCounter(std::int64_t ticks) {
     ReadCounter(now);
     if (ticks <= now) return;
     const double shown = static_cast<double>(ticks - now) / kTicksPerMillisecond;
-    SleepUntil(MonotonicMilliseconds() + shown / State.Clock.Speed, kTimerLateness, kLongestTurns,
-               kShortestTimer);
+    SleepUntil(MonotonicMilliseconds() + shown / State.Clock.Speed, kTimerLateness,
+               kLongestLateness, kLongestTurns, kShortestTimer);
 }
 
 // The game resumes here when the time is up; the page runs meanwhile.
