@@ -10,6 +10,7 @@
 #include "game/player.h"
 #include "headless_game.h"
 #include "platform/key_script.h"
+#include "shell/shutdown.h"
 
 namespace headless = host::headless;
 
@@ -50,6 +51,8 @@ int main(int argc, char** argv) {
     const GameOutcome outcome = RunGame();
     const std::uint64_t polls = headless::PollCount();
     headless::SetPollHook(nullptr);
+    // The one shutdown path frees what the game holds.
+    EndProgram(outcome);
     if (outcome.How != GameOutcome::Ending::Report || polls < flyPolls) {
         std::fprintf(stderr, "board_autopilot: crashed at poll %llu, before %llu\n",
                      static_cast<unsigned long long>(polls),
