@@ -7,131 +7,13 @@
 // FRAMES frames (a seed whose cave beats the pilot earlier is passed over; it rarely is, and
 // after four times COUNT seeds it gives up), and prints their names.
 #include <algorithm>
-#include <cmath>
 #include <cstdio>
 #include <fstream>
 #include <optional>
 #include <string>
-#include <vector>
 
-#include "cave/cave.h"
-#include "game/ball.h"
-#include "game/player.h"
-#include "headless_game.h"
-#include "platform/key_recorder.h"
+#include "pilot.h"
 #include "platform/key_script.h"
-#include "shell/program.h"
-#include "shell/shutdown.h"
-
-namespace headless = host::headless;
-
-namespace {
-
-constexpr std::uint8_t kUp = 200;
-constexpr std::size_t kHorizon = 75;  // frames ahead whose columns are already on the display
-constexpr std::size_t kAim = 8;       // frames ahead whose passage the ball aims for
-constexpr std::int32_t kSearchBudget = 20000;  // frames one search may try
-
-struct Ball {
-    float Y;
-    float VelY;
-};
-
-// One running frame of the ball, as the game moves it.
-Ball Step(const Player& player, Ball ball, bool up) {
-    ball.Y = static_cast<float>(ball.Y + ball.VelY * 2.0);
-    ball.VelY = static_cast<float>(ball.VelY + static_cast<double>(player.GravityScale) *
-                                                   static_cast<double>(kGravity));
-    if (up) ball.VelY = static_cast<float>(static_cast<double>(ball.VelY) - player.Lift);
-    return ball;
-}
-
-// The aiming pilot: Up when the ball, braked from now on (by Up when it falls, by
-// gravity when it rises), would come to rest below the middle of the passage a little ahead.
-bool Aims(const Player& player, Ball ball, const std::vector<CaveColumn>& ahead, std::size_t j) {
-    const CaveColumn& column = ahead[std::min(j + kAim, ahead.size() - 1)];
-    const double middle = (static_cast<double>(column.Upper) + column.Lower) / 2.0;
-    const double gravity = static_cast<double>(player.GravityScale) * kGravity;
-    const double brake = ball.VelY > 0 ? player.Lift - gravity : gravity;
-    // Each frame moves the ball by twice its speed.
-    const double rest = ball.Y + player.Radius + ball.VelY * std::abs(ball.VelY) / brake;
-    return rest > middle;
-}
-
-// A search for a way through the columns of `ahead`: whether the ball, as it is before frame j,
-// passes them all from j on with Up held (`up`) in frame j, the aiming pilot's choice tried first
-// in every later frame. `budget` bounds the frames tried, as a passage the ball cannot get
-// through would take for ever to rule out. Frame j meets the column that is now 2j to the right
-// of the ball; touching is judged at the ball's centre.
-bool Passes(const Player& player, Ball ball, const std::vector<CaveColumn>& ahead, std::size_t j,
-            bool up, std::int32_t& budget) {
-    if (j == ahead.size()) return true;
-    if (--budget < 0) return false;
-    ball = Step(player, ball, up);
-    const double centre = static_cast<double>(ball.Y) + player.Radius;
-    if (centre < ahead[j].Upper || centre > ahead[j].Lower) return false;
-    const bool aimed = Aims(player, ball, ahead, j + 1);
-    return Passes(player, ball, ahead, j + 1, aimed, budget) ||
-           Passes(player, ball, ahead, j + 1, !aimed, budget);
-}
-
-// The columns the ball meets in the coming frames, as far as the display already shows them.
-std::vector<CaveColumn> ColumnsAhead(std::int32_t x) {
-    std::vector<CaveColumn> ahead;
-    std::int32_t at = 0;
-    for (const List<CaveColumn>::Node* node = ColumnList.First; node != nullptr;
-         node = node->Next, ++at) {
-        if (at >= x && (at - x) % kScrollStep == 0) ahead.push_back(node->Rec);
-        if (ahead.size() == kHorizon) break;
-    }
-    return ahead;
-}
-
-// Up when a way through the passage ahead starts with it; the aiming pilot's choice when the
-// search finds none.
-bool WantsUp() {
-    if (PlayerList.First == nullptr) return false;
-    const Player& player = PlayerList.First->Rec;
-    const std::vector<CaveColumn> ahead =
-        ColumnsAhead(static_cast<std::int32_t>(std::lround(player.X)));
-    const Ball ball{player.Y, player.VelY};
-    const bool aimed = Aims(player, ball, ahead, 0);
-    std::int32_t budget = kSearchBudget;
-    if (Passes(player, ball, ahead, 0, aimed, budget)) return aimed;
-    budget = kSearchBudget;
-    return Passes(player, ball, ahead, 0, !aimed, budget) ? !aimed : aimed;
-}
-
-// Flies the cave of `seed` for `frames` frames, then lets the ball fall. The flight's demo, or
-// nothing when the ball crashed before.
-std::optional<std::string> Fly(std::uint32_t seed, std::uint64_t frames) {
-    std::uint64_t flown = 0;
-    bool held = false;
-    harness::Hooks pilot;
-    // The host is fresh when the game starts: the pilot takes the keys from then on.
-    pilot.OnGameStart = [&] {
-        headless::SetPollHook([&](std::uint64_t poll) {
-            const bool wanted = flown < frames && WantsUp();
-            if (wanted == held) return;
-            held = wanted;
-            headless::SetKeyScript({{static_cast<std::uint32_t>(poll), kUp, held}});
-        });
-        return true;
-    };
-    pilot.OnFrameEnd = [&] {
-        ++flown;
-        return true;
-    };
-    const GameOutcome outcome = harness::PlayUntilEnd({.Seed = seed}, &pilot);
-    headless::SetPollHook(nullptr);
-    const bool lasted = outcome.How == GameOutcome::Ending::Report && flown > frames;
-    const std::string demo = DemoText(KeyRecording());
-    EndProgram(outcome);
-    if (!lasted) return std::nullopt;
-    return demo;
-}
-
-}  // namespace
 
 int main(int argc, char** argv) {
     if (argc != 5) {
@@ -148,7 +30,8 @@ int main(int argc, char** argv) {
     std::uint64_t made = 0;
     const std::uint64_t last = std::min<std::uint64_t>(*first + 4 * *count + 10, 0xFFFFFFFFu);
     for (std::uint64_t seed = *first; made < *count && seed <= last; ++seed) {
-        const std::optional<std::string> demo = Fly(static_cast<std::uint32_t>(seed), *frames);
+        const std::optional<std::string> demo =
+            harness::FlyDemo(static_cast<std::uint32_t>(seed), *frames);
         if (!demo) continue;
         const std::string name = std::string(argv[4]) + "/run-" + std::to_string(seed) + ".demo";
         std::ofstream out(name);

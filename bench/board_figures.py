@@ -8,7 +8,7 @@ against the request's targets and measured in the same run:
      cores between the turns of submissions); every 201 checked on the board;
   3. board reads (GET /api/boards/all) a second and their p99, alone and during submissions;
   4. the server's resident memory before and after 100,000 requests.
-Every request loop is bounded in count. The demos are flown by bench/board_demos.cpp.
+Every request loop is bounded in count. The demos are flown by the harness's pilot (bench/board_demos.cpp).
 Usage: board_figures.py BUILD_DIR
 """
 import http.client

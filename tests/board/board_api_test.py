@@ -23,8 +23,8 @@ def autopilot(seed, fly_polls):
                           capture_output=True, text=True).stdout
 
 
-# A good run that crashes at frame 331, and one whose last key change is within the limit but
-# whose ball is still flying at frame 400 (it crashes at 423).
+# A good run that crashes at frame 333, and one whose last key change is within the limit but
+# whose ball is still flying at frame 400 (it crashes at 427).
 TOP = autopilot(2024, 300)
 NEVER_ENDS = autopilot(2024, 399)
 
