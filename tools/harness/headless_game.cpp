@@ -16,6 +16,14 @@ std::int32_t StartGame(const GameSetup& setup) {
     return StartProgram(setup.Playback);
 }
 
+std::vector<headless::KeyEvent> HostEvents(const std::vector<KeyChange>& changes) {
+    std::vector<headless::KeyEvent> events;
+    events.reserve(changes.size());
+    for (const KeyChange& change : changes)
+        events.push_back({change.Poll, change.Code, change.Down});
+    return events;
+}
+
 GameOutcome PlayUntilEnd(const GameSetup& setup, GameWatcher* watcher) {
     const std::int32_t error = StartGame(setup);
     if (error != 0) return {GameOutcome::Ending::Fatal, {}, error};

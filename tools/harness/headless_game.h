@@ -24,6 +24,9 @@ struct GameSetup {
 // A fresh host with this setup, then start-up: 0 when the game is ready for its first
 // frame, else the fatal error's number (nothing shown yet).
 std::int32_t StartGame(const GameSetup& setup);
+// Key changes, from a key script or a demo, as the headless host plays them.
+std::vector<host::headless::KeyEvent> HostEvents(const std::vector<KeyChange>& changes);
+
 // Start-up and the game, up to its end; the box and the shutdown path are left to EndProgram,
 // so that a runner can look at the game as it ended first.
 GameOutcome PlayUntilEnd(const GameSetup& setup, GameWatcher* watcher = nullptr);

@@ -53,15 +53,14 @@ std::string EndingOf(const GameOutcome& outcome, const Limits& limits) {
 std::string ReplayLine(const std::string& demo, std::uint32_t maxFrames) {
     const ParsedDemo parsed = ParseAnyDemo(demo);
     if (!parsed.Error.empty()) return "error " + parsed.Error + "\n";
-    std::vector<headless::KeyEvent> events;
+    const std::vector<KeyChange>& changes = parsed.Value.Changes;
+    // After the last change the keys never change again.
     std::uint64_t lastPoll = 0;
-    for (const KeyChange& change : parsed.Value.Changes) {
-        events.push_back({change.Poll, change.Code, change.Down});
+    for (const KeyChange& change : changes)
         lastPoll = std::max<std::uint64_t>(lastPoll, change.Poll);
-    }
     Limits limits(maxFrames, lastPoll);
-    const GameOutcome outcome =
-        harness::PlayUntilEnd({.Seed = parsed.Value.Seed, .Script = events}, &limits);
+    const GameOutcome outcome = harness::PlayUntilEnd(
+        {.Seed = parsed.Value.Seed, .Script = harness::HostEvents(changes)}, &limits);
     // The box shows a thousandth of the score as the points.
     const std::int64_t points = outcome.Scores.empty() ? 0 : outcome.Scores.front() / 1000;
     // The shutdown path as cavesim runs it: the game's memory goes back before the process ends.
