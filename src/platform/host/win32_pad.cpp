@@ -16,8 +16,7 @@ using GetStateFunction = DWORD(WINAPI*)(DWORD, XINPUT_STATE*);
 constexpr DWORD kEmptySlotCheckMilliseconds = 1000;
 
 struct Pads {
-    HMODULE Library = nullptr;
-    GetStateFunction GetState = nullptr;
+    bool Open = false;
     bool Connected[XUSER_MAX_COUNT] = {};
     bool EmptySlotsDue = true;
     DWORD LastEmptySlotCheck = 0;
@@ -25,9 +24,20 @@ struct Pads {
 
 Pads pads;
 
-HMODULE LoadXInput() {
+// XInput is loaded once and never freed: its reader thread can outlive the last FreeLibrary and
+// then runs code that is no longer mapped (wine's did, at exit, about one run in fifteen).
+GetStateFunction LoadXInput() {
     HMODULE library = LoadLibraryA("xinput1_4.dll");
-    return library != nullptr ? library : LoadLibraryA("xinput9_1_0.dll");
+    if (library == nullptr) library = LoadLibraryA("xinput9_1_0.dll");
+    if (library == nullptr) return nullptr;
+    // Through the generic function type, which a cast from FARPROC may go through unwarned.
+    const auto entry = reinterpret_cast<void (*)()>(GetProcAddress(library, "XInputGetState"));
+    return reinterpret_cast<GetStateFunction>(entry);
+}
+
+GetStateFunction XInputGetStateOnce() {
+    static const GetStateFunction getState = LoadXInput();
+    return getState;
 }
 
 bool EmptySlotsDue() {
@@ -43,36 +53,26 @@ bool EmptySlotsDue() {
 }  // namespace
 
 void OpenPads() {
-    ClosePads();
-    pads.Library = LoadXInput();
-    if (pads.Library == nullptr) return;
-    // Through the generic function type, which a cast from FARPROC may go through unwarned.
-    const auto entry = reinterpret_cast<void (*)()>(GetProcAddress(pads.Library, "XInputGetState"));
-    pads.GetState = reinterpret_cast<GetStateFunction>(entry);
-    if (pads.GetState == nullptr) {
-        ClosePads();
-        return;
-    }
+    pads = Pads{};
+    if (XInputGetStateOnce() == nullptr) return;
+    pads.Open = true;
     // XInput starts up on its first read (20 ms under wine): here, not in the game's first frame.
     std::uint8_t unused[256] = {};
     HoldKeysOfPads(unused);
 }
 
-void ClosePads() {
-    if (pads.Library != nullptr) FreeLibrary(pads.Library);
-    pads = Pads{};
-}
+void ClosePads() { pads = Pads{}; }
 
 void RecheckPads() { pads.EmptySlotsDue = true; }
 
 void HoldKeysOfPads(std::uint8_t keys[256]) {
-    if (pads.GetState == nullptr) return;
+    if (!pads.Open) return;
     const bool emptySlotsToo = EmptySlotsDue();
     for (DWORD slot = 0; slot < XUSER_MAX_COUNT; ++slot) {
         if (!pads.Connected[slot] && !emptySlotsToo) continue;
         XINPUT_STATE pad{};
         // A pad pulled out reads as not connected: what it held is let go with it.
-        pads.Connected[slot] = pads.GetState(slot, &pad) == ERROR_SUCCESS;
+        pads.Connected[slot] = XInputGetStateOnce()(slot, &pad) == ERROR_SUCCESS;
         if (pads.Connected[slot])
             AddPadKeys(PadOfXInput({pad.Gamepad.wButtons, pad.Gamepad.sThumbLY}), keys);
     }

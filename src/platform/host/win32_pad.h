@@ -6,7 +6,7 @@
 
 namespace host::win32 {
 
-// Loads xinput1_4.dll, else xinput9_1_0.dll; neither leaves the pads out.
+// Loads xinput1_4.dll, else xinput9_1_0.dll (once, kept to the end); neither leaves the pads out.
 void OpenPads();
 void ClosePads();
 // A device came or went: the next read looks at the empty slots too.
