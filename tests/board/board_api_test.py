@@ -2,6 +2,7 @@
     board_api_test.py CAVE_BOARD CAVESIM BOARD_AUTOPILOT sqlite|postgresql
 Runs are replayed with a limit of 400 frames here, so that a run which does not end within
 the limit takes a moment, not two hours of play; the server applies any limit the same way."""
+import os
 import socket
 import subprocess
 import sys
@@ -240,6 +241,36 @@ class Load(ServerCase):
             status, run = call(port, "GET", f"/api/runs/{entry['id']}")
             self.assertEqual((run["rank"], run["points"]), (entry["rank"], entry["points"]))
             self.assertEqual(cavesim_points(CAVESIM, demos[run["seed"] - 100]), run["points"])
+
+    def test_a_full_replay_queue_turns_runs_away_and_its_slots_come_back(self):
+        # With no line to wait in, runs beyond one replay a core are turned away at once. A run
+        # paused for 60,000 frames takes half a second or more to replay, so every submission
+        # arrives while the first ones are still replaying.
+        server = self.server = self.start("--submissions-per-minute", "0", "--replay-queue", "0",
+                                          "--max-frames", "223200")
+        cores = os.cpu_count() or 1
+        paused = [demo_text(7, f"10 25 down\n11 25 up\n{60000 + n} 25 down\n"
+                               f"{60001 + n} 25 up\n") for n in range(cores + 3)]
+        answers = [None] * (cores + 2)
+
+        def client(n):
+            answers[n] = submit(server.port, f"p{n}", paused[n])
+
+        threads = [threading.Thread(target=client, args=(n,)) for n in range(cores + 2)]
+        for thread in threads:
+            thread.start()
+        for thread in threads:
+            thread.join(120)
+        statuses = sorted(status for status, _ in answers)
+        self.assertEqual(statuses, [201] * cores + [503, 503], answers)
+        self.assertTrue(all("queue is full" in body["error"] for status, body in answers
+                            if status == 503), answers)
+        self.assertEqual(len(self.board()), cores)
+        # Every slot was given back: the next run is replayed, and so is one turned away.
+        turned_away = next(n for n, (status, _) in enumerate(answers) if status == 503)
+        for demo in (paused[-1], paused[turned_away]):
+            self.assertEqual(submit(server.port, "again", demo)[0], 201)
+        self.assertEqual(len(self.board()), cores + 2)
 
     def test_every_201_survives_kill_9(self):
         created = []
