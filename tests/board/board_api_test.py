@@ -242,7 +242,7 @@ class Load(ServerCase):
             self.assertEqual((run["rank"], run["points"]), (entry["rank"], entry["points"]))
             self.assertEqual(cavesim_points(CAVESIM, demos[run["seed"] - 100]), run["points"])
 
-    def test_a_full_replay_queue_turns_runs_away_and_its_slots_come_back(self):
+    def test_a_full_replay_queue_turns_runs_away_its_slots_come_back_two_hours_is_the_limit(self):
         # With no line to wait in, runs beyond one replay a core are turned away at once. A run
         # paused for 60,000 frames takes half a second or more to replay, so every submission
         # arrives while the first ones are still replaying.
@@ -271,6 +271,9 @@ class Load(ServerCase):
         for demo in (paused[-1], paused[turned_away]):
             self.assertEqual(submit(server.port, "again", demo)[0], 201)
         self.assertEqual(len(self.board()), cores + 2)
+        # Past two hours of play a run is refused unread, however free the replays are.
+        status, body = submit(server.port, "long", demo_text(7, "223201 200 down\n"))
+        self.assertEqual((status, body["error"]), (422, "the run is longer than 223200 frames"))
 
     def test_every_201_survives_kill_9(self):
         created = []
