@@ -3,6 +3,7 @@
 #include "platform/watch_link.h"
 #include "request.h"
 #include "shell/daily_cave.h"
+#include "statuses.h"
 
 namespace {
 
@@ -11,6 +12,8 @@ constexpr int kMostLimit = 100;
 
 void Send(httplib::Response& response, const Reply& reply) {
     response.status = reply.Status;
+    if (reply.RetryAfterSeconds > 0)
+        response.set_header("Retry-After", std::to_string(reply.RetryAfterSeconds));
     // Boards change with every run: no cache may keep an answer.
     response.set_header("Cache-Control", "no-store");
     // Bytes that are not UTF-8 are replaced rather than thrown over.
@@ -36,7 +39,7 @@ void PostRun(Verifying& verifying, RateLimit& rateLimit, const httplib::Request&
         Send(response, ErrorReply(400, "the body must be Content-Type: application/json"));
         return;
     }
-    Send(response, Submit(verifying, request.body));
+    Send(response, ReplyOf(Submit(verifying, request.body)));
 }
 
 // ?limit=N, 1..100, 10 when absent; 0 when malformed.
@@ -135,6 +138,8 @@ void AddApi(httplib::Server& server, Verifying& verifying, RateLimit& rateLimit)
             std::string what = "internal error";
             try {
                 std::rethrow_exception(error);
+            } catch (const StoreError& e) {
+                return Send(response, ReplyOf(e));
             } catch (const std::exception& e) {
                 what = e.what();
             } catch (...) {

@@ -2,11 +2,20 @@
 // share one database.
 #include <libpq-fe.h>
 
-#include <stdexcept>
+#include <string_view>
 
 #include "sql_store.h"
 
 namespace {
+
+// Lost connections, cancelled statements (their timeout), shutdowns, too many clients, locks not
+// granted, conflicts: the database is there but cannot answer now.
+bool Transient(std::string_view state) {
+    for (const std::string_view prefix : {"08", "57", "53", "55P03", "40001", "40P01"}) {
+        if (state.substr(0, prefix.size()) == prefix) return true;
+    }
+    return false;
+}
 
 class PostgresConnection : public SqlConnection {
   public:
@@ -14,7 +23,7 @@ class PostgresConnection : public SqlConnection {
         if (PQstatus(db) != CONNECTION_OK) {
             const std::string error = PQerrorMessage(db);
             PQfinish(db);
-            throw std::runtime_error("postgresql: cannot connect: " + error);
+            throw StoreError(StoreFault::Unavailable, "postgresql: cannot connect: " + error);
         }
     }
     ~PostgresConnection() override { PQfinish(db); }
@@ -33,8 +42,11 @@ class PostgresConnection : public SqlConnection {
         const ExecStatusType status = PQresultStatus(result);
         if (status != PGRES_TUPLES_OK && status != PGRES_COMMAND_OK) {
             const std::string error = PQresultErrorMessage(result);
+            const char* state = PQresultErrorField(result, PG_DIAG_SQLSTATE);
+            const bool transient = PQstatus(db) != CONNECTION_OK || !state || Transient(state);
             PQclear(result);
-            throw std::runtime_error("postgresql: " + error);
+            throw StoreError(transient ? StoreFault::Unavailable : StoreFault::Bug,
+                             "postgresql: " + error);
         }
         SqlRows rows(static_cast<std::size_t>(PQntuples(result)));
         for (int r = 0; r < PQntuples(result); ++r) {

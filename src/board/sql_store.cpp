@@ -9,7 +9,7 @@ constexpr std::size_t kMostConnections = 32;
 
 const char* const kInsert =
     "INSERT INTO runs (id, name, points, seed, frames, day, created, demo) "
-    "VALUES ($1, $2, $3, $4, $5, NULLIF($6, ''), $7, $8) ON CONFLICT (id) DO NOTHING";
+    "VALUES ($1, $2, $3, $4, $5, NULLIF($6, ''), $7, $8) ON CONFLICT (id) DO NOTHING RETURNING seq";
 const char* const kFind =
     "SELECT id, name, points, seed, frames, COALESCE(day, ''), created, demo FROM runs "
     "WHERE id = $1";
@@ -52,7 +52,7 @@ Run RunOfRow(const std::vector<std::string>& row) {
 std::int64_t Rank(SqlConnection& connection, const std::string& id, const std::string& day) {
     const SqlRows rows =
         day.empty() ? connection.Query(kRankAll, {id}) : connection.Query(kRankDay, {id, day});
-    if (rows.empty()) throw std::runtime_error("no rank for run " + id);
+    if (rows.empty()) throw StoreError(StoreFault::Bug, "no rank for run " + id);
     return std::stoll(rows[0][0]);
 }
 
@@ -72,20 +72,23 @@ SqlStore::SqlStore(ConnectionPool<SqlConnection>::Opener open, SqlDialect dialec
     connection.Broken = false;
 }
 
-RankedRun SqlStore::Add(const Run& run) {
+Added SqlStore::Add(const Run& run) {
     auto connection = pool.Take();
     // Any failure leaves the connection behind, and closing it rolls back what was begun.
     connection.Broken = true;
     connection->Execute(dialect.Begin);
-    connection->Query(kInsert, {run.Id, run.Name, run.Points, std::int64_t{run.Seed}, run.Frames,
-                                run.Day, run.Date, run.Demo});
+    const bool inserted =
+        !connection
+             ->Query(kInsert, {run.Id, run.Name, run.Points, std::int64_t{run.Seed}, run.Frames,
+                               run.Day, run.Date, run.Demo})
+             .empty();
     const SqlRows rows = connection->Query(kFind, {run.Id});
-    if (rows.empty()) throw std::runtime_error("run " + run.Id + " not kept");
+    if (rows.empty()) throw StoreError(StoreFault::Bug, "run " + run.Id + " not kept");
     RankedRun kept{RunOfRow(rows[0]), 0};
     kept.Rank = Rank(*connection, kept.Entry.Id, kept.Entry.Day);
     connection->Execute("COMMIT");
     connection.Broken = false;
-    return kept;
+    return {kept, inserted};
 }
 
 std::optional<Run> SqlStore::Find(const std::string& id) {

@@ -31,7 +31,7 @@ struct SqlDialect {
 class SqlStore : public Store {
   public:
     SqlStore(ConnectionPool<SqlConnection>::Opener open, SqlDialect dialect);
-    RankedRun Add(const Run& run) override;
+    Added Add(const Run& run) override;
     std::optional<Run> Find(const std::string& id) override;
     std::vector<RankedRun> Board(const std::string& day, int limit) override;
     std::int64_t RankOf(const std::string& id, const std::string& day) override;

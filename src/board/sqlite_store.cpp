@@ -4,7 +4,6 @@
 #include <sqlite3.h>
 
 #include <filesystem>
-#include <stdexcept>
 #include <unordered_map>
 
 #include "sql_store.h"
@@ -20,7 +19,7 @@ class SqliteConnection : public SqlConnection {
         if (sqlite3_open_v2(path.c_str(), &db, flags, nullptr) != SQLITE_OK) {
             const std::string error = db ? sqlite3_errmsg(db) : "out of memory";
             sqlite3_close(db);
-            throw std::runtime_error("cannot open " + path + ": " + error);
+            throw StoreError(StoreFault::Unavailable, "cannot open " + path + ": " + error);
         }
         sqlite3_busy_timeout(db, kBusyMilliseconds);
         Execute("PRAGMA journal_mode=WAL");
@@ -74,8 +73,14 @@ class SqliteConnection : public SqlConnection {
         return row;
     }
 
+    // A lock held past the busy timeout, a disk that fails or is full: worth a retry later.
     [[noreturn]] void Fail(const char* what) {
-        throw std::runtime_error(std::string("sqlite: ") + sqlite3_errmsg(db) + " (" + what + ")");
+        const int code = sqlite3_errcode(db) & 0xff;
+        const bool transient = code == SQLITE_BUSY || code == SQLITE_LOCKED ||
+                               code == SQLITE_IOERR || code == SQLITE_FULL ||
+                               code == SQLITE_CANTOPEN;
+        throw StoreError(transient ? StoreFault::Unavailable : StoreFault::Bug,
+                         std::string("sqlite: ") + sqlite3_errmsg(db) + " (" + what + ")");
     }
 
     sqlite3* db = nullptr;

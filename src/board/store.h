@@ -1,13 +1,32 @@
 // Where the runs are kept: SQLite or PostgreSQL behind one small interface. Every call may come
 // from any server thread; each implementation keeps a pool of connections for that. Failures
-// throw std::runtime_error.
+// throw StoreError.
 #pragma once
 
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <vector>
+
+enum class StoreFault {
+    // The database cannot be reached in time (refused, lost, every connection busy past the
+    // wait, a statement past its timeout, a lock held past the busy timeout): worth a retry.
+    Unavailable,
+    // Anything else: a query or a row the store did not expect.
+    Bug,
+};
+
+class StoreError : public std::runtime_error {
+  public:
+    StoreError(StoreFault fault, const std::string& what)
+        : std::runtime_error(what), fault(fault) {}
+    StoreFault Fault() const { return fault; }
+
+  private:
+    StoreFault fault;
+};
 
 struct Run {
     std::string Id;
@@ -25,12 +44,17 @@ struct RankedRun {
     std::int64_t Rank = 0;  // on the board asked for
 };
 
+struct Added {
+    RankedRun Kept;
+    bool New = false;  // false: a run with its id was kept already, and this is that one
+};
+
 class Store {
   public:
     virtual ~Store() = default;
     // Keeps the run unless one with its id is kept already, and commits; returns the kept one
     // with its rank on the daily board when it has a day, else on the all-time board.
-    virtual RankedRun Add(const Run& run) = 0;
+    virtual Added Add(const Run& run) = 0;
     virtual std::optional<Run> Find(const std::string& id) = 0;
     // Best first, equal points by arrival; `day` empty is the all-time board. No demos.
     virtual std::vector<RankedRun> Board(const std::string& day, int limit) = 0;

@@ -7,9 +7,11 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <array>
 #include <chrono>
 #include <sstream>
 #include <stdexcept>
+#include <utility>
 
 namespace {
 
@@ -82,21 +84,31 @@ bool ReadUntil(int fd, Clock::time_point deadline, std::string& answer) {
     }
 }
 
-ReplayResult ParseAnswer(const std::string& answer) {
+}  // namespace
+
+ReplayResult ParseReplayAnswer(const std::string& answer) {
+    static const std::array<std::pair<const char*, ReplayEnding>, 5> kEndings{{
+        {"report", ReplayEnding::Report},
+        {"quit", ReplayEnding::Quit},
+        {"paused", ReplayEnding::Paused},
+        {"limit", ReplayEnding::Limit},
+        {"fatal", ReplayEnding::Fatal},
+    }};
     ReplayResult result;
     std::istringstream line(answer);
     std::string ending;
     line >> ending;
     if (ending == "error") {
-        result.Ending = ending;
+        result.Ending = ReplayEnding::Error;
         std::getline(line >> std::ws, result.Detail);
         return result;
     }
-    if (line >> result.Points >> result.Seed >> result.Frames) result.Ending = ending;
+    if (!(line >> result.Points >> result.Seed >> result.Frames >> result.Polls)) return {};
+    for (const auto& [word, value] : kEndings) {
+        if (ending == word) result.Ending = value;
+    }
     return result;
 }
-
-}  // namespace
 
 ReplayResult RunVerifier(const std::string& program, const std::string& demo,
                          const ReplayLimits& limits) {
@@ -113,5 +125,5 @@ ReplayResult RunVerifier(const std::string& program, const std::string& demo,
     while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
     }
     const bool clean = WIFEXITED(status) && WEXITSTATUS(status) == 0;
-    return clean ? ParseAnswer(answer) : ReplayResult{};
+    return clean ? ParseReplayAnswer(answer) : ReplayResult{};
 }

@@ -11,15 +11,27 @@ struct ReplayLimits {
     int WallSeconds = 180;
 };
 
+enum class ReplayEnding {
+    Report,  // the crash with the score report: the only run that is ranked
+    Quit,
+    Paused,  // a pause no later key change ends
+    Limit,   // still flying at the frame limit
+    Fatal,   // the game stopped with an error of its own
+    Error,   // a demo the verifier cannot read
+    Killed,  // a crash or a limit of the verifier's process, or an answer it cannot have given
+};
+
 struct ReplayResult {
-    // report, quit, paused, limit, fatal, error (a demo it cannot read), or killed (a crash or
-    // a limit of the process).
-    std::string Ending = "killed";
+    ReplayEnding Ending = ReplayEnding::Killed;
     std::int64_t Points = 0;
     std::uint32_t Seed = 0;
     std::int64_t Frames = 0;
-    std::string Detail;  // the verifier's error text
+    std::uint64_t Polls = 0;  // keyboard polls the game took: later key changes were never read
+    std::string Detail;       // the verifier's error text
 };
+
+// The verifier's answer line; Killed for anything it would not write.
+ReplayResult ParseReplayAnswer(const std::string& answer);
 
 ReplayResult RunVerifier(const std::string& program, const std::string& demo,
                          const ReplayLimits& limits);

@@ -1,8 +1,9 @@
 // cave-verify: replays one run with the game's own code and says how it ended, for cave-board.
 // It limits itself before it reads the run, so that a hostile demo meets the limits already set:
 //   cave-verify MAX_FRAMES CPU_SECONDS MEMORY_MB   (the demo, text or watch-link payload, on stdin)
-// It writes one line: "<ending> <points> <seed> <frames>", ending one of report, quit, paused,
-// limit; or "error <what>" for a demo it cannot read.
+// It writes one line: "<ending> <points> <seed> <frames> <polls>", ending one of report, quit,
+// paused, limit, fatal, polls the keyboard polls the game took; or "error <what>" for a demo it
+// cannot read.
 #include <sys/resource.h>
 
 #include <cstdio>

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "effective_demo.h"
 #include "headless_game.h"
 #include "platform/watch_link.h"
 #include "shell/shutdown.h"
@@ -53,18 +54,23 @@ std::string EndingOf(const GameOutcome& outcome, const Limits& limits) {
 std::string ReplayLine(const std::string& demo, std::uint32_t maxFrames) {
     const ParsedDemo parsed = ParseAnyDemo(demo);
     if (!parsed.Error.empty()) return "error " + parsed.Error + "\n";
-    const std::vector<KeyChange>& changes = parsed.Value.Changes;
+    // Keys the game never reads cannot hold a pause open: the run is played as the board keeps it.
+    const Demo played = EffectiveDemo(parsed.Value);
+    const std::vector<KeyChange>& changes = played.Changes;
     // After the last change the keys never change again.
     std::uint64_t lastPoll = 0;
     for (const KeyChange& change : changes)
         lastPoll = std::max<std::uint64_t>(lastPoll, change.Poll);
     Limits limits(maxFrames, lastPoll);
     const GameOutcome outcome = harness::PlayUntilEnd(
-        {.Seed = parsed.Value.Seed, .Script = harness::HostEvents(changes)}, &limits);
+        {.Seed = played.Seed, .Script = harness::HostEvents(changes)}, &limits);
     // The box shows a thousandth of the score as the points.
     const std::int64_t points = outcome.Scores.empty() ? 0 : outcome.Scores.front() / 1000;
+    // The last poll the game took: the server drops the changes after it.
+    const std::uint64_t polls = headless::PollCount();
     // The shutdown path as cavesim runs it: the game's memory goes back before the process ends.
     EndProgram(outcome);
     return EndingOf(outcome, limits) + " " + std::to_string(points) + " " +
-           std::to_string(parsed.Value.Seed) + " " + std::to_string(limits.Frames) + "\n";
+           std::to_string(played.Seed) + " " + std::to_string(limits.Frames) + " " +
+           std::to_string(polls) + "\n";
 }
