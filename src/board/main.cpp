@@ -9,6 +9,7 @@
 
 #include "api.h"
 #include "deadline_server.h"
+#include "moderation.h"
 #include "options.h"
 #include "request.h"
 
@@ -31,8 +32,9 @@ std::string VerifierPath() {
 }
 
 std::unique_ptr<Store> OpenStore(const BoardOptions& options) {
-    return options.Database.empty() ? OpenSqliteStore(options.Data)
-                                    : OpenPostgresStore(options.Database);
+    const std::chrono::seconds timeout(options.DatabaseSeconds);
+    return options.Database.empty() ? OpenSqliteStore(options.Data, timeout)
+                                    : OpenPostgresStore(options.Database, timeout);
 }
 
 int Serve(const BoardOptions& options) {
@@ -82,6 +84,7 @@ int main(int argc, char** argv) {
         return 0;
     }
     try {
+        if (IsModeration(parsed.Values)) return Moderate(parsed.Values, *OpenStore(parsed.Values));
         return Serve(parsed.Values);
     } catch (const std::exception& error) {
         std::fprintf(stderr, "cave-board: %s\n", error.what());

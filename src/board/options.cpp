@@ -6,6 +6,9 @@ const char* const kBoardUsage =
     "usage: cave-board [--listen ADDR:PORT] [--data DIR | --database postgresql://...]\n"
     "                  [--web DIR] [--submissions-per-minute N] [--max-frames N]\n"
     "                  [--replay-queue N] [--request-timeout SECONDS]\n"
+    "                  [--database-timeout SECONDS]\n"
+    "       cave-board [--data DIR | --database URL] --hide ID | --hide-name NAME |\n"
+    "                  --list-name NAME\n"
     "\n"
     "Serves the page and the board's API; replays every run it ranks.\n"
     "\n"
@@ -20,6 +23,11 @@ const char* const kBoardUsage =
     "  --replay-queue N     runs that may wait for a replay (default 64); more get 503\n"
     "  --request-timeout SECONDS\n"
     "                       a whole request must arrive within it (default 10)\n"
+    "  --database-timeout SECONDS\n"
+    "                       the longest wait for the database (default 5); then 503\n"
+    "  --hide ID            take a run off the boards (it stays kept), then exit\n"
+    "  --hide-name NAME     take every run of a name off the boards, then exit\n"
+    "  --list-name NAME     list the runs of a name, hidden ones too, then exit\n"
     "  --help               this text\n";
 
 namespace {
@@ -50,7 +58,8 @@ std::string ParseCount(const std::string& name, const std::string& value, std::u
 bool Known(const std::string& name) {
     for (const char* known :
          {"--listen", "--data", "--web", "--database", "--submissions-per-minute", "--max-frames",
-          "--replay-queue", "--request-timeout"}) {
+          "--replay-queue", "--request-timeout", "--database-timeout", "--hide", "--hide-name",
+          "--list-name"}) {
         if (name == known) return true;
     }
     return false;
@@ -60,6 +69,14 @@ std::string Apply(const std::string& name, const std::string& value, BoardOption
     std::uint64_t number = 0;
     std::string error;
     if (name == "--listen") return ParseListen(value, options);
+    if (name == "--hide" || name == "--hide-name" || name == "--list-name") {
+        if (!options.Hide.empty() || !options.HideName.empty() || !options.ListName.empty())
+            return name + ": one of --hide, --hide-name and --list-name at a time";
+        (name == "--hide"        ? options.Hide
+         : name == "--hide-name" ? options.HideName
+                                 : options.ListName) = value;
+        return value.empty() ? name + ": empty" : "";
+    }
     if (name == "--data" || name == "--web" || name == "--database") {
         if (value.empty()) return name + ": empty";
         (name == "--data"  ? options.Data
@@ -82,7 +99,8 @@ std::string Apply(const std::string& name, const std::string& value, BoardOption
         options.ReplayQueue = static_cast<int>(number);
     } else {
         error = ParseCount(name, value, 1, 3600, number);
-        options.RequestSeconds = static_cast<int>(number);
+        (name == "--request-timeout" ? options.RequestSeconds : options.DatabaseSeconds) =
+            static_cast<int>(number);
     }
     return error;
 }

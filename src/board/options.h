@@ -14,6 +14,11 @@ struct BoardOptions {
     std::uint32_t MaxFrames = 223200;
     int ReplayQueue = 64;
     int RequestSeconds = 10;  // the whole of a request, headers and body, must arrive within
+    int DatabaseSeconds = 5;  // the longest wait on the database: connection, lock, statement
+    // Moderation: each does its work on the store and exits, serving nothing.
+    std::string Hide;      // a run's id
+    std::string HideName;  // every run of a name
+    std::string ListName;  // the runs of a name
     bool Help = false;
 };
 

@@ -4,8 +4,11 @@
 
 #include <array>
 
+#include "effective_demo.h"
+#include "platform/watch_link.h"
+
 std::string RunId(const Demo& demo) {
-    const std::string text = DemoText(demo);
+    const std::string text = WatchPayload(EffectiveDemo(demo));
     std::array<unsigned char, SHA256_DIGEST_LENGTH> digest{};
     SHA256(reinterpret_cast<const unsigned char*>(text.data()), text.size(), digest.data());
     constexpr std::size_t kIdBytes = 12;

@@ -1,4 +1,4 @@
-// A run's id: the same demo always gets the same one, whatever form it came in, so that a run
+// A run's id: the same play always gets the same one, whatever text it came in, so that a run
 // sent twice is one entry.
 #pragma once
 
@@ -6,5 +6,5 @@
 
 #include "platform/key_script.h"
 
-// 24 hex digits of the SHA-256 of the demo's canonical text.
+// 24 hex digits of the SHA-256 of the watch-link payload of the demo's effective form.
 std::string RunId(const Demo& demo);

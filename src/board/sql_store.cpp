@@ -1,40 +1,60 @@
 #include "sql_store.h"
 
-#include <stdexcept>
-
 namespace {
 
 // Connections one server keeps open at most: a PostgreSQL server takes about a hundred in all.
 constexpr std::size_t kMostConnections = 32;
+// The longest board the API gives; a board's cache holds that many.
+constexpr int kCachedEntries = 100;
+// Boards of so many days at most are cached; asking for more starts the cache afresh.
+constexpr std::size_t kCachedBoards = 256;
 
-const char* const kInsert =
+const char* const kVisible = " NOT EXISTS (SELECT 1 FROM hidden h WHERE h.id = r.id) ";
+const std::string kInsert =
     "INSERT INTO runs (id, name, points, seed, frames, day, created, demo) "
     "VALUES ($1, $2, $3, $4, $5, NULLIF($6, ''), $7, $8) ON CONFLICT (id) DO NOTHING RETURNING seq";
-const char* const kFind =
-    "SELECT id, name, points, seed, frames, COALESCE(day, ''), created, demo FROM runs "
-    "WHERE id = $1";
-// Equal points: whoever arrived first ranks first.
-const char* const kRankAll =
-    "SELECT 1 + COUNT(*) FROM runs r, runs me WHERE me.id = $1 AND "
-    "(r.points > me.points OR (r.points = me.points AND r.seq < me.seq))";
-const char* const kRankDay =
-    "SELECT 1 + COUNT(*) FROM runs r, runs me WHERE me.id = $1 AND r.day = $2 AND "
-    "(r.points > me.points OR (r.points = me.points AND r.seq < me.seq))";
-const char* const kBoardAll =
-    "SELECT id, name, points, seed, frames, COALESCE(day, ''), created FROM runs "
-    "ORDER BY points DESC, seq LIMIT $1";
-const char* const kBoardDay =
-    "SELECT id, name, points, seed, frames, COALESCE(day, ''), created FROM runs "
-    "WHERE day = $1 ORDER BY points DESC, seq LIMIT $2";
+const std::string kColumns =
+    "SELECT r.id, r.name, r.points, r.seed, r.frames, COALESCE(r.day, ''), r.created, "
+    "CASE WHEN EXISTS (SELECT 1 FROM hidden h WHERE h.id = r.id) THEN 1 ELSE 0 END";
+const std::string kFindAny = kColumns + ", r.demo FROM runs r WHERE r.id = $1";
+const std::string kFind = kFindAny + " AND" + kVisible;
+// Equal points: whoever arrived first ranks first. Hidden runs are passed over.
+const std::string kRankAll =
+    "SELECT 1 + COUNT(*) FROM runs r, runs me WHERE me.id = $1 AND" + std::string(kVisible) +
+    "AND (r.points > me.points OR (r.points = me.points AND r.seq < me.seq))";
+const std::string kRankDay =
+    "SELECT 1 + COUNT(*) FROM runs r, runs me WHERE me.id = $1 AND r.day = $2 AND" +
+    std::string(kVisible) +
+    "AND (r.points > me.points OR (r.points = me.points AND r.seq < me.seq))";
+const std::string kBoardAll =
+    kColumns + " FROM runs r WHERE" + kVisible + "ORDER BY r.points DESC, r.seq LIMIT $1";
+const std::string kBoardDay = kColumns + " FROM runs r WHERE r.day = $1 AND" + kVisible +
+                              "ORDER BY r.points DESC, r.seq LIMIT $2";
+const std::string kNamed =
+    kColumns + " FROM runs r WHERE r.name = $1 ORDER BY r.points DESC, r.seq";
+const std::string kHide =
+    "INSERT INTO hidden (id) SELECT id FROM runs WHERE id = $1 "
+    "ON CONFLICT (id) DO NOTHING RETURNING id";
+const std::string kHideName =
+    "INSERT INTO hidden (id) SELECT id FROM runs WHERE name = $1 "
+    "ON CONFLICT (id) DO NOTHING RETURNING id";
+const std::string kVersion = "SELECT n FROM board_version";
+const std::string kBump = "UPDATE board_version SET n = n + 1";
 
-std::string Schema(const SqlDialect& dialect) {
-    return std::string("CREATE TABLE IF NOT EXISTS runs (seq ") + dialect.SerialType +
-           ", id TEXT NOT NULL UNIQUE, name TEXT NOT NULL, points BIGINT NOT NULL, "
-           "seed BIGINT NOT NULL, frames BIGINT NOT NULL, day TEXT, created TEXT NOT NULL, "
-           "demo TEXT NOT NULL)";
+std::vector<std::string> Schema(const SqlDialect& dialect) {
+    return {std::string("CREATE TABLE IF NOT EXISTS runs (seq ") + dialect.SerialType +
+                ", id TEXT NOT NULL UNIQUE, name TEXT NOT NULL, points BIGINT NOT NULL, "
+                "seed BIGINT NOT NULL, frames BIGINT NOT NULL, day TEXT, created TEXT NOT NULL, "
+                "demo TEXT NOT NULL)",
+            "CREATE INDEX IF NOT EXISTS runs_all ON runs (points DESC, seq)",
+            "CREATE INDEX IF NOT EXISTS runs_day ON runs (day, points DESC, seq)",
+            "CREATE INDEX IF NOT EXISTS runs_name ON runs (name)",
+            // Hidden runs stay in runs, so that the same run sent again stays hidden.
+            "CREATE TABLE IF NOT EXISTS hidden (id TEXT PRIMARY KEY)",
+            // Counts the changes to the boards, for every server's cache.
+            "CREATE TABLE IF NOT EXISTS board_version (one INTEGER PRIMARY KEY, n BIGINT NOT NULL)",
+            "INSERT INTO board_version (one, n) VALUES (1, 0) ON CONFLICT (one) DO NOTHING"};
 }
-const char* const kIndexAll = "CREATE INDEX IF NOT EXISTS runs_all ON runs (points DESC, seq)";
-const char* const kIndexDay = "CREATE INDEX IF NOT EXISTS runs_day ON runs (day, points DESC, seq)";
 
 Run RunOfRow(const std::vector<std::string>& row) {
     Run run;
@@ -45,7 +65,8 @@ Run RunOfRow(const std::vector<std::string>& row) {
     run.Frames = std::stoll(row[4]);
     run.Day = row[5];
     run.Date = row[6];
-    if (row.size() > 7) run.Demo = row[7];
+    run.Hidden = row[7] == "1";
+    if (row.size() > 8) run.Demo = row[8];
     return run;
 }
 
@@ -56,56 +77,9 @@ std::int64_t Rank(SqlConnection& connection, const std::string& id, const std::s
     return std::stoll(rows[0][0]);
 }
 
-}  // namespace
-
-SqlStore::SqlStore(ConnectionPool<SqlConnection>::Opener open, SqlDialect dialect)
-    : pool(std::move(open), kMostConnections), dialect(dialect) {
-    auto connection = pool.Take();
-    connection.Broken = true;
-    // Servers that start together build the schema one after the other.
-    connection->Execute(dialect.Begin);
-    if (*dialect.SchemaLock != '\0') connection->Execute(dialect.SchemaLock);
-    connection->Execute(Schema(dialect).c_str());
-    connection->Execute(kIndexAll);
-    connection->Execute(kIndexDay);
-    connection->Execute("COMMIT");
-    connection.Broken = false;
-}
-
-Added SqlStore::Add(const Run& run) {
-    auto connection = pool.Take();
-    // Any failure leaves the connection behind, and closing it rolls back what was begun.
-    connection.Broken = true;
-    connection->Execute(dialect.Begin);
-    const bool inserted =
-        !connection
-             ->Query(kInsert, {run.Id, run.Name, run.Points, std::int64_t{run.Seed}, run.Frames,
-                               run.Day, run.Date, run.Demo})
-             .empty();
-    const SqlRows rows = connection->Query(kFind, {run.Id});
-    if (rows.empty()) throw StoreError(StoreFault::Bug, "run " + run.Id + " not kept");
-    RankedRun kept{RunOfRow(rows[0]), 0};
-    kept.Rank = Rank(*connection, kept.Entry.Id, kept.Entry.Day);
-    connection->Execute("COMMIT");
-    connection.Broken = false;
-    return {kept, inserted};
-}
-
-std::optional<Run> SqlStore::Find(const std::string& id) {
-    auto connection = pool.Take();
-    connection.Broken = true;
-    const SqlRows rows = connection->Query(kFind, {id});
-    connection.Broken = false;
-    if (rows.empty()) return std::nullopt;
-    return RunOfRow(rows[0]);
-}
-
-std::vector<RankedRun> SqlStore::Board(const std::string& day, int limit) {
-    auto connection = pool.Take();
-    connection.Broken = true;
-    const SqlRows rows = day.empty() ? connection->Query(kBoardAll, {std::int64_t{limit}})
-                                     : connection->Query(kBoardDay, {day, std::int64_t{limit}});
-    connection.Broken = false;
+std::vector<RankedRun> ReadBoard(SqlConnection& connection, const std::string& day, int limit) {
+    const SqlRows rows = day.empty() ? connection.Query(kBoardAll, {std::int64_t{limit}})
+                                     : connection.Query(kBoardDay, {day, std::int64_t{limit}});
     std::vector<RankedRun> board;
     for (const auto& row : rows) {
         board.push_back({RunOfRow(row), static_cast<std::int64_t>(board.size()) + 1});
@@ -113,10 +87,97 @@ std::vector<RankedRun> SqlStore::Board(const std::string& day, int limit) {
     return board;
 }
 
+}  // namespace
+
+SqlStore::SqlStore(ConnectionPool<SqlConnection>::Opener open, SqlDialect dialect,
+                   std::chrono::milliseconds wait)
+    : pool(std::move(open), kMostConnections, wait), dialect(dialect) {
+    auto connection = pool.Take();
+    // Servers that start together build the schema one after the other.
+    connection->Execute(dialect.Begin);
+    if (*dialect.SchemaLock != '\0') connection->Execute(dialect.SchemaLock);
+    for (const std::string& statement : Schema(dialect)) connection->Execute(statement);
+    connection->Execute("COMMIT");
+}
+
+Added SqlStore::Add(const Run& run) {
+    auto connection = pool.Take();
+    connection->Execute(dialect.Begin);
+    const bool inserted =
+        !connection
+             ->Query(kInsert, {run.Id, run.Name, run.Points, std::int64_t{run.Seed}, run.Frames,
+                               run.Day, run.Date, run.Demo})
+             .empty();
+    if (inserted) connection->Execute(kBump);
+    const SqlRows rows = connection->Query(kFindAny, {run.Id});
+    if (rows.empty()) throw StoreError(StoreFault::Bug, "run " + run.Id + " not kept");
+    RankedRun kept{RunOfRow(rows[0]), 0};
+    if (!kept.Entry.Hidden) kept.Rank = Rank(*connection, kept.Entry.Id, kept.Entry.Day);
+    connection->Execute("COMMIT");
+    return {kept, inserted};
+}
+
+std::optional<Run> SqlStore::Find(const std::string& id) {
+    auto connection = pool.Take();
+    const SqlRows rows = connection->Query(kFind, {id});
+    if (rows.empty()) return std::nullopt;
+    return RunOfRow(rows[0]);
+}
+
+std::vector<RankedRun> SqlStore::Board(const std::string& day, int limit) {
+    auto connection = pool.Take();
+    if (limit > kCachedEntries) return ReadBoard(*connection, day, limit);
+    // The version is read first: a board read after it is at least that new, never older.
+    const SqlRows version = connection->Query(kVersion, {});
+    if (version.empty()) throw StoreError(StoreFault::Bug, "the version row is missing");
+    std::vector<RankedRun> entries;
+    bool cached = false;
+    {
+        std::lock_guard lock(cacheMutex);
+        const auto found = cache.find(day);
+        cached = found != cache.end() && found->second.Version == version[0][0];
+        if (cached) entries = found->second.Entries;
+    }
+    if (!cached) {
+        entries = ReadBoard(*connection, day, kCachedEntries);
+        std::lock_guard lock(cacheMutex);
+        if (cache.size() >= kCachedBoards) cache.clear();
+        cache[day] = {version[0][0], entries};
+    }
+    if (entries.size() > static_cast<std::size_t>(limit)) entries.resize(limit);
+    return entries;
+}
+
 std::int64_t SqlStore::RankOf(const std::string& id, const std::string& day) {
     auto connection = pool.Take();
-    connection.Broken = true;
-    const std::int64_t rank = Rank(*connection, id, day);
-    connection.Broken = false;
-    return rank;
+    return Rank(*connection, id, day);
+}
+
+bool SqlStore::Healthy() {
+    try {
+        auto connection = pool.Take();
+        return !connection->Query(kVersion, {}).empty();
+    } catch (const StoreError&) {
+        return false;
+    }
+}
+
+int SqlStore::Hiding(const std::string& sql, const std::string& value) {
+    auto connection = pool.Take();
+    connection->Execute(dialect.Begin);
+    const int hidden = static_cast<int>(connection->Query(sql, {value}).size());
+    if (hidden > 0) connection->Execute(kBump);
+    connection->Execute("COMMIT");
+    return hidden;
+}
+
+int SqlStore::Hide(const std::string& id) { return Hiding(kHide, id); }
+
+int SqlStore::HideName(const std::string& name) { return Hiding(kHideName, name); }
+
+std::vector<Run> SqlStore::RunsNamed(const std::string& name) {
+    auto connection = pool.Take();
+    std::vector<Run> runs;
+    for (const auto& row : connection->Query(kNamed, {name})) runs.push_back(RunOfRow(row));
+    return runs;
 }

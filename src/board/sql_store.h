@@ -4,6 +4,8 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
+#include <mutex>
 #include <string>
 #include <variant>
 #include <vector>
@@ -17,9 +19,9 @@ using SqlRows = std::vector<std::vector<std::string>>;
 class SqlConnection {
   public:
     virtual ~SqlConnection() = default;
-    // Every column as text; NULL as "".
-    virtual SqlRows Query(const char* sql, const std::vector<SqlValue>& params) = 0;
-    void Execute(const char* sql) { Query(sql, {}); }
+    // Every column as text; NULL as "". Failures throw StoreError.
+    virtual SqlRows Query(const std::string& sql, const std::vector<SqlValue>& params) = 0;
+    void Execute(const std::string& sql) { Query(sql, {}); }
 };
 
 struct SqlDialect {
@@ -30,13 +32,29 @@ struct SqlDialect {
 
 class SqlStore : public Store {
   public:
-    SqlStore(ConnectionPool<SqlConnection>::Opener open, SqlDialect dialect);
+    SqlStore(ConnectionPool<SqlConnection>::Opener open, SqlDialect dialect,
+             std::chrono::milliseconds wait);
     Added Add(const Run& run) override;
     std::optional<Run> Find(const std::string& id) override;
     std::vector<RankedRun> Board(const std::string& day, int limit) override;
     std::int64_t RankOf(const std::string& id, const std::string& day) override;
+    bool Healthy() override;
+    int Hide(const std::string& id) override;
+    int HideName(const std::string& name) override;
+    std::vector<Run> RunsNamed(const std::string& name) override;
 
   private:
+    int Hiding(const std::string& sql, const std::string& value);
+
+    // Each board's best runs as last read, and the version of the runs they were read at: any
+    // insert or hiding, by any server on the database, bumps the version.
+    struct CachedBoard {
+        std::string Version;
+        std::vector<RankedRun> Entries;
+    };
+
     ConnectionPool<SqlConnection> pool;
     SqlDialect dialect;
+    std::mutex cacheMutex;
+    std::map<std::string, CachedBoard> cache;
 };

@@ -10,18 +10,16 @@
 
 namespace {
 
-constexpr int kBusyMilliseconds = 10000;
-
 class SqliteConnection : public SqlConnection {
   public:
-    explicit SqliteConnection(const std::string& path) {
+    SqliteConnection(const std::string& path, std::chrono::milliseconds busy) {
         const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX;
         if (sqlite3_open_v2(path.c_str(), &db, flags, nullptr) != SQLITE_OK) {
             const std::string error = db ? sqlite3_errmsg(db) : "out of memory";
             sqlite3_close(db);
             throw StoreError(StoreFault::Unavailable, "cannot open " + path + ": " + error);
         }
-        sqlite3_busy_timeout(db, kBusyMilliseconds);
+        sqlite3_busy_timeout(db, static_cast<int>(busy.count()));
         Execute("PRAGMA journal_mode=WAL");
         // Each commit reaches the disk before the 201 goes out.
         Execute("PRAGMA synchronous=FULL");
@@ -31,7 +29,7 @@ class SqliteConnection : public SqlConnection {
         sqlite3_close(db);
     }
 
-    SqlRows Query(const char* sql, const std::vector<SqlValue>& params) override {
+    SqlRows Query(const std::string& sql, const std::vector<SqlValue>& params) override {
         sqlite3_stmt* statement = Prepared(sql);
         sqlite3_reset(statement);
         sqlite3_clear_bindings(statement);
@@ -40,18 +38,22 @@ class SqliteConnection : public SqlConnection {
         SqlRows rows;
         int step = 0;
         while ((step = sqlite3_step(statement)) == SQLITE_ROW) rows.push_back(Row(statement));
-        if (step != SQLITE_DONE) Fail(sql);
+        if (step != SQLITE_DONE) Fail(sql.c_str());
         sqlite3_reset(statement);
         return rows;
     }
 
   private:
-    sqlite3_stmt* Prepared(const char* sql) {
-        sqlite3_stmt*& statement = statements[sql];
-        if (statement == nullptr && sqlite3_prepare_v3(db, sql, -1, SQLITE_PREPARE_PERSISTENT,
-                                                       &statement, nullptr) != SQLITE_OK) {
-            Fail(sql);
+    // Prepared once a connection: every query's text is one of a few constants.
+    sqlite3_stmt* Prepared(const std::string& sql) {
+        const auto found = statements.find(sql);
+        if (found != statements.end()) return found->second;
+        sqlite3_stmt* statement = nullptr;
+        if (sqlite3_prepare_v3(db, sql.c_str(), static_cast<int>(sql.size()),
+                               SQLITE_PREPARE_PERSISTENT, &statement, nullptr) != SQLITE_OK) {
+            Fail(sql.c_str());
         }
+        statements.emplace(sql, statement);
         return statement;
     }
 
@@ -84,15 +86,15 @@ class SqliteConnection : public SqlConnection {
     }
 
     sqlite3* db = nullptr;
-    std::unordered_map<const char*, sqlite3_stmt*> statements;
+    std::unordered_map<std::string, sqlite3_stmt*> statements;
 };
 
 }  // namespace
 
-std::unique_ptr<Store> OpenSqliteStore(const std::string& folder) {
+std::unique_ptr<Store> OpenSqliteStore(const std::string& folder, std::chrono::seconds timeout) {
     std::filesystem::create_directories(folder);
     const std::string path = (std::filesystem::path(folder) / "board.sqlite").string();
     return std::make_unique<SqlStore>(
-        [path] { return std::make_unique<SqliteConnection>(path); },
-        SqlDialect{"BEGIN IMMEDIATE", "INTEGER PRIMARY KEY AUTOINCREMENT", ""});
+        [path, timeout] { return std::make_unique<SqliteConnection>(path, timeout); },
+        SqlDialect{"BEGIN IMMEDIATE", "INTEGER PRIMARY KEY AUTOINCREMENT", ""}, timeout);
 }

@@ -12,6 +12,8 @@ int StatusOf(Refusal why) {
         case Refusal::BadSubmission:
         case Refusal::BadDemo:
             return 400;
+        case Refusal::Hidden:
+            return 403;
         case Refusal::TooLong:
         case Refusal::Quit:
         case Refusal::Paused:

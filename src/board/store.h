@@ -3,6 +3,7 @@
 // throw StoreError.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -34,9 +35,10 @@ struct Run {
     std::int64_t Points = 0;
     std::uint32_t Seed = 0;
     std::int64_t Frames = 0;
-    std::string Day;   // "YYYY-MM-DD" for a day's cave, else empty
-    std::string Date;  // when it arrived, UTC, "YYYY-MM-DDTHH:MM:SSZ"
-    std::string Demo;  // the canonical demo text
+    std::string Day;      // "YYYY-MM-DD" for a day's cave, else empty
+    std::string Date;     // when it arrived, UTC, "YYYY-MM-DDTHH:MM:SSZ"
+    std::string Demo;     // the canonical demo text
+    bool Hidden = false;  // taken off the boards by a moderator: kept, never served
 };
 
 struct RankedRun {
@@ -53,15 +55,26 @@ class Store {
   public:
     virtual ~Store() = default;
     // Keeps the run unless one with its id is kept already, and commits; returns the kept one
-    // with its rank on the daily board when it has a day, else on the all-time board.
+    // (hidden or not) with its rank on the daily board when it has a day, else on the all-time
+    // board.
     virtual Added Add(const Run& run) = 0;
+    // Hidden runs are not found, not on boards and not counted in ranks.
     virtual std::optional<Run> Find(const std::string& id) = 0;
     // Best first, equal points by arrival; `day` empty is the all-time board. No demos.
     virtual std::vector<RankedRun> Board(const std::string& day, int limit) = 0;
     // The run's rank on the board of `day` (empty: all-time).
     virtual std::int64_t RankOf(const std::string& id, const std::string& day) = 0;
+    // True when the database answers a query in time.
+    virtual bool Healthy() = 0;
+
+    // Moderation. Each returns how many runs it hid that were not hidden before.
+    virtual int Hide(const std::string& id) = 0;
+    virtual int HideName(const std::string& name) = 0;
+    // Every run kept under the name, hidden ones too, best first. No demos.
+    virtual std::vector<Run> RunsNamed(const std::string& name) = 0;
 };
 
-// A folder's SQLite file (created on first use), or a postgresql:// URL.
-std::unique_ptr<Store> OpenSqliteStore(const std::string& folder);
-std::unique_ptr<Store> OpenPostgresStore(const std::string& url);
+// A folder's SQLite file (created on first use), or a postgresql:// URL. `timeout` bounds each
+// wait on the database: for a connection, a lock, a statement.
+std::unique_ptr<Store> OpenSqliteStore(const std::string& folder, std::chrono::seconds timeout);
+std::unique_ptr<Store> OpenPostgresStore(const std::string& url, std::chrono::seconds timeout);

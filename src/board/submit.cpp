@@ -77,6 +77,8 @@ SubmitResult Keep(Verifying& verifying, Run run, const std::string& name) {
     }
     run.Date = UtcText(now);
     Added added = verifying.Runs.Add(run);
+    if (added.Kept.Entry.Hidden)
+        return Refused{Refusal::Hidden, "this run was taken off the boards"};
     // A run kept before keeps its board: no day was skipped for it now.
     if (!added.New) skipped.clear();
     return Accepted{std::move(added.Kept), added.New, std::move(skipped)};

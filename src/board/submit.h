@@ -25,6 +25,7 @@ enum class Refusal {
     Paused,
     NotEnded,      // still flying at the frame limit
     ReplayFailed,  // the game or the verifier failed
+    Hidden,        // the same play was taken off the boards by a moderator
 };
 
 struct Refused {
