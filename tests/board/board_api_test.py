@@ -2,8 +2,10 @@
     board_api_test.py CAVE_BOARD CAVESIM BOARD_AUTOPILOT sqlite|postgresql
 Runs are replayed with a limit of 400 frames here, so that a run which does not end within
 the limit takes a moment, not two hours of play; the server applies any limit the same way."""
+import datetime
 import os
 import socket
+import sqlite3
 import subprocess
 import sys
 import tempfile
@@ -307,6 +309,123 @@ class Load(ServerCase):
             status, demo = call(self.server.port, "GET", f"/api/runs/{entry['id']}/demo")
             self.assertEqual(status, 200)
             self.assertTrue(demo.startswith(b"# cave demo 1 seed "))
+
+
+def day_begun(days_after=0):
+    """The latest day that has begun somewhere on earth (UTC+14), or one `days_after` it."""
+    now = datetime.datetime.now(datetime.timezone.utc)
+    return (now + datetime.timedelta(hours=14)).date() + datetime.timedelta(days=days_after)
+
+
+def moderate(store, *args):
+    done = subprocess.run([PROGRAM, *store, *args], capture_output=True, text=True, timeout=60)
+    return done.returncode, done.stdout
+
+
+class Identity(ServerCase):
+    def test_texts_of_one_play_are_one_entry_kept_as_played(self):
+        port = self.server.port
+        header, *keys = [line for line in TOP.splitlines() if line and not line.startswith("# p")]
+        # Keys the game ignores, changes that change nothing, a change after the crash (frame
+        # 333), and the lines in another order.
+        noise = ["5 30 down", "6 30 up", "3 200 down", "40 25 up", "390 200 down"]
+        variants = [
+            "\n".join([header] + (keys + noise)[::-1]) + "\n",
+            TOP,
+            TOP + "5 30 down\n",
+            TOP + "390 200 down\n",
+            TOP.replace("\n8 200 up\n", "\n8 200 down\n8 200 up\n", 1),
+        ]
+        ids = {submit(port, f"v{n}", demo)[1]["id"] for n, demo in enumerate(variants)}
+        self.assertEqual(len(ids), 1, ids)
+        self.assertEqual([e["name"] for e in self.board()], ["v0"])
+        status, demo = call(port, "GET", f"/api/runs/{ids.pop()}/demo")
+        kept = [line for line in demo.decode().splitlines() if not line.startswith("#")]
+        self.assertEqual(kept, keys)
+
+    def test_a_day_goes_on_its_board_once_it_has_begun_somewhere(self):
+        port = self.server.port
+        for day, begun in ((day_begun(), True), (day_begun(1), False)):
+            with self.subTest(day=day):
+                name = f"daily/{day.isoformat()}"
+                status, body = submit(port, "d", demo_text(int(day.strftime("%Y%m%d")), ""))
+                self.assertEqual(status, 201, body)
+                self.assertEqual((body["board"], body.get("skipped")),
+                                 (name, None) if begun else ("all", name))
+                self.assertEqual(len(self.board(name)), 1 if begun else 0)
+                self.assertEqual(call(port, "GET", f"/api/runs/{body['id']}")[1]["board"],
+                                 body["board"])
+
+
+class Moderation(ServerCase):
+    def test_hidden_runs_are_kept_but_never_served(self):
+        port = self.server.port
+        ann1, ann2, bob = (submit(port, name, demo)[1]["id"] for name, demo in
+                           (("ann", TOP), ("ann", demo_text(7, "")), ("bob", demo_text(8, ""))))
+        self.assertEqual(moderate(self.store, "--list-name", " ann ")[1].split("\n")[0][:24], ann1)
+        self.assertEqual(moderate(self.store, "--hide", ann1)[0], 0)
+        # The server sees it at once: off the board, not found, not counted in ranks.
+        self.assertEqual([e["id"] for e in self.board()], [ann2, bob])
+        self.assertEqual(call(port, "GET", f"/api/runs/{ann1}")[0], 404)
+        self.assertEqual(call(port, "GET", f"/api/runs/{ann2}")[1]["rank"], 1)
+        self.assertEqual(submit(port, "again", TOP)[0], 403)
+        self.assertEqual(moderate(self.store, "--hide-name", "bob"),
+                         (0, "cave-board: hid 1 run of 'bob'\n"))
+        self.assertEqual([e["id"] for e in self.board()], [ann2])
+        listed = moderate(self.store, "--list-name", "ann")[1].splitlines()
+        self.assertEqual([line.endswith(" hidden") for line in listed], [True, False])
+        for bad, code in ((["--hide", ann1], 1), (["--hide-name", "<x>"], 2),
+                          (["--hide", bob, "--list-name", "bob"], 2)):
+            self.assertEqual(moderate(self.store, *bad)[0], code, bad)
+
+
+class SharedDatabase(ServerCase):
+    def test_two_servers_on_one_database_agree(self):
+        other = self.start()
+        ports = (self.server.port, other.port)
+        for port in ports:  # both have a board cached before the inserts
+            self.assertEqual(call(port, "GET", "/api/boards/all")[1]["entries"], [])
+        answers = [None, None]
+        sends = [threading.Thread(target=lambda n=n: answers.__setitem__(
+            n, submit(ports[n], f"s{n}", TOP))) for n in range(2)]
+        for send in sends:
+            send.start()
+        for send in sends:
+            send.join(60)
+        self.assertEqual({(status, body["id"]) for status, body in answers},
+                         {(201, answers[0][1]["id"])})
+        for n in range(4):  # an insert through one is on the other's board at once
+            self.assertEqual(submit(ports[n % 2], f"t{n}", demo_text(30 + n, ""))[0], 201)
+            boards = [call(port, "GET", "/api/boards/all")[1]["entries"] for port in ports]
+            self.assertEqual(boards[0], boards[1])
+            self.assertEqual(len(boards[0]), n + 2)
+
+
+class Stalls(ServerCase):
+    def test_a_stalled_database_answers_503_within_its_timeout(self):
+        server = self.start("--submissions-per-minute", "0", "--database-timeout", "1")
+        if BACKEND == "postgresql":
+            holder = cluster.lock(self.store[1], "runs, board_version")
+            release = lambda: holder.communicate("ROLLBACK;\n", timeout=30)
+            stalled = [("GET", "/api/boards/all", None), ("POST", "/api/runs", demo_text(41, ""))]
+        else:
+            # SQLite readers never wait (WAL): a writer holding the lock stalls the next insert.
+            holder = sqlite3.connect(os.path.join(self.store[1], "board.sqlite"),
+                                     isolation_level=None)
+            holder.execute("BEGIN IMMEDIATE")
+            release = holder.rollback
+            stalled = [("POST", "/api/runs", demo_text(41, ""))]
+        try:
+            for method, path, demo in stalled:
+                began = time.monotonic()
+                body = {"name": "x", "demo": demo} if demo else None
+                status, answer = call(server.port, method, path, body)
+                self.assertEqual(status, 503, answer)
+                self.assertLess(time.monotonic() - began, 4, path)
+        finally:
+            release()
+        self.assertEqual(submit(server.port, "x", demo_text(41, ""))[0], 201)
+        self.assertEqual(len(self.board()), 1)
 
 
 if __name__ == "__main__":

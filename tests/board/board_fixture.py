@@ -124,6 +124,20 @@ class PostgresCluster:
         subprocess.run([*self.user, os.path.join(self.bin, tool), *args], check=True,
                        capture_output=True, cwd=self.folder)
 
+    def lock(self, url, table):
+        """A session that holds `table` locked against reads and writes until it is given
+        "ROLLBACK;" and its input ends; returns once the lock is taken."""
+        session = subprocess.Popen(
+            [os.path.join(self.bin, "psql"), url, "-q", "-v", "ON_ERROR_STOP=1"],
+            stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True)
+        session.stdin.write(f"BEGIN;\nLOCK TABLE {table} IN ACCESS EXCLUSIVE MODE;\n"
+                            "\\echo locked\n")
+        session.stdin.flush()
+        if session.stdout.readline().strip() != "locked":
+            session.kill()
+            raise RuntimeError(f"could not lock {table}")
+        return session
+
     def stop(self):
         self._run("pg_ctl", "-D", self.data, "-m", "immediate", "stop")
         shutil.rmtree(self.folder, ignore_errors=True)
