@@ -49,27 +49,21 @@ int LimitOf(const httplib::Request& request) {
     return limit && *limit >= 1 ? static_cast<int>(*limit) : 0;
 }
 
-void GetBoard(Store& runs, const std::string& day, const httplib::Request& request,
+void GetBoard(BoardAnswers& boards, const std::string& day, const httplib::Request& request,
               httplib::Response& response) {
     const int limit = LimitOf(request);
     if (limit == 0) return Send(response, ErrorReply(400, "limit: a number from 1 to 100"));
-    nlohmann::json entries = nlohmann::json::array();
-    for (const RankedRun& ranked : runs.Board(day, limit)) {
-        entries.push_back({{"rank", ranked.Rank},
-                           {"name", ranked.Entry.Name},
-                           {"points", ranked.Entry.Points},
-                           {"date", ranked.Entry.Date},
-                           {"id", ranked.Entry.Id}});
-    }
-    Send(response, {200, {{"entries", entries}}});
+    response.set_header("Cache-Control", "no-store");
+    response.set_content(*boards.Answer(day, limit), "application/json");
 }
 
-void GetDailyBoard(Store& runs, const httplib::Request& request, httplib::Response& response) {
+void GetDailyBoard(BoardAnswers& boards, const httplib::Request& request,
+                   httplib::Response& response) {
     const std::string day = request.matches[1];
     if (!ParseCivilDate(day)) {
         return Send(response, ErrorReply(400, "not a date YYYY-MM-DD"));
     }
-    GetBoard(runs, day, request, response);
+    GetBoard(boards, day, request, response);
 }
 
 std::optional<Run> FindRun(Store& runs, const httplib::Request& request,
@@ -103,18 +97,19 @@ void GetDemo(Store& runs, const httplib::Request& request, httplib::Response& re
 
 }  // namespace
 
-void AddApi(httplib::Server& server, Verifying& verifying, RateLimit& rateLimit) {
+void AddApi(httplib::Server& server, Verifying& verifying, BoardAnswers& boards,
+            RateLimit& rateLimit) {
     Store& runs = verifying.Runs;
     server.Post("/api/runs", [&](const httplib::Request& request, httplib::Response& response) {
         PostRun(verifying, rateLimit, request, response);
     });
     server.Get("/api/boards/all",
-               [&runs](const httplib::Request& request, httplib::Response& response) {
-                   GetBoard(runs, "", request, response);
+               [&boards](const httplib::Request& request, httplib::Response& response) {
+                   GetBoard(boards, "", request, response);
                });
     server.Get("/api/boards/daily/([^/]+)",
-               [&runs](const httplib::Request& request, httplib::Response& response) {
-                   GetDailyBoard(runs, request, response);
+               [&boards](const httplib::Request& request, httplib::Response& response) {
+                   GetDailyBoard(boards, request, response);
                });
     server.Get("/api/runs/([0-9a-f]{1,64})",
                [&runs](const httplib::Request& request, httplib::Response& response) {

@@ -3,7 +3,9 @@
 
 #include <httplib.h>
 
+#include "board_answers.h"
 #include "rate_limit.h"
 #include "submit.h"
 
-void AddApi(httplib::Server& server, Verifying& verifying, RateLimit& rateLimit);
+void AddApi(httplib::Server& server, Verifying& verifying, BoardAnswers& boards,
+            RateLimit& rateLimit);

@@ -54,7 +54,8 @@ int Serve(const BoardOptions& options) {
     // Cave-Board tells the page, served from here, that it may ask for boards: a page on a plain
     // static server must not probe for an API it would only log failures about.
     server.set_default_headers({{"X-Content-Type-Options", "nosniff"}, {"Cave-Board", "1"}});
-    AddApi(server, verifying, rateLimit);
+    BoardAnswers boards(*runs);
+    AddApi(server, verifying, boards, rateLimit);
     server.set_file_extension_and_mimetype_mapping("webmanifest", "application/manifest+json");
     if (!options.Web.empty() && !server.set_mount_point("/", options.Web)) {
         return Fail("--web: no folder '" + options.Web + "'");

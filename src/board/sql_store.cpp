@@ -4,10 +4,6 @@ namespace {
 
 // Connections one server keeps open at most: a PostgreSQL server takes about a hundred in all.
 constexpr std::size_t kMostConnections = 32;
-// The longest board the API gives; a board's cache holds that many.
-constexpr int kCachedEntries = 100;
-// Boards of so many days at most are cached; asking for more starts the cache afresh.
-constexpr std::size_t kCachedBoards = 256;
 
 const char* const kVisible = " NOT EXISTS (SELECT 1 FROM hidden h WHERE h.id = r.id) ";
 const std::string kInsert =
@@ -39,6 +35,7 @@ const std::string kHideName =
     "INSERT INTO hidden (id) SELECT id FROM runs WHERE name = $1 "
     "ON CONFLICT (id) DO NOTHING RETURNING id";
 const std::string kVersion = "SELECT n FROM board_version";
+// Every insert and hiding bumps it, for the boards every server keeps (board_answers.h).
 const std::string kBump = "UPDATE board_version SET n = n + 1";
 
 std::vector<std::string> Schema(const SqlDialect& dialect) {
@@ -126,26 +123,14 @@ std::optional<Run> SqlStore::Find(const std::string& id) {
 
 std::vector<RankedRun> SqlStore::Board(const std::string& day, int limit) {
     auto connection = pool.Take();
-    if (limit > kCachedEntries) return ReadBoard(*connection, day, limit);
-    // The version is read first: a board read after it is at least that new, never older.
-    const SqlRows version = connection->Query(kVersion, {});
-    if (version.empty()) throw StoreError(StoreFault::Bug, "the version row is missing");
-    std::vector<RankedRun> entries;
-    bool cached = false;
-    {
-        std::lock_guard lock(cacheMutex);
-        const auto found = cache.find(day);
-        cached = found != cache.end() && found->second.Version == version[0][0];
-        if (cached) entries = found->second.Entries;
-    }
-    if (!cached) {
-        entries = ReadBoard(*connection, day, kCachedEntries);
-        std::lock_guard lock(cacheMutex);
-        if (cache.size() >= kCachedBoards) cache.clear();
-        cache[day] = {version[0][0], entries};
-    }
-    if (entries.size() > static_cast<std::size_t>(limit)) entries.resize(limit);
-    return entries;
+    return ReadBoard(*connection, day, limit);
+}
+
+std::string SqlStore::Version() {
+    auto connection = pool.Take();
+    const SqlRows rows = connection->Query(kVersion, {});
+    if (rows.empty()) throw StoreError(StoreFault::Bug, "the version row is missing");
+    return rows[0][0];
 }
 
 std::int64_t SqlStore::RankOf(const std::string& id, const std::string& day) {

@@ -4,8 +4,6 @@
 #pragma once
 
 #include <cstdint>
-#include <map>
-#include <mutex>
 #include <string>
 #include <variant>
 #include <vector>
@@ -38,6 +36,7 @@ class SqlStore : public Store {
     std::optional<Run> Find(const std::string& id) override;
     std::vector<RankedRun> Board(const std::string& day, int limit) override;
     std::int64_t RankOf(const std::string& id, const std::string& day) override;
+    std::string Version() override;
     bool Healthy() override;
     int Hide(const std::string& id) override;
     int HideName(const std::string& name) override;
@@ -46,15 +45,6 @@ class SqlStore : public Store {
   private:
     int Hiding(const std::string& sql, const std::string& value);
 
-    // Each board's best runs as last read, and the version of the runs they were read at: any
-    // insert or hiding, by any server on the database, bumps the version.
-    struct CachedBoard {
-        std::string Version;
-        std::vector<RankedRun> Entries;
-    };
-
     ConnectionPool<SqlConnection> pool;
     SqlDialect dialect;
-    std::mutex cacheMutex;
-    std::map<std::string, CachedBoard> cache;
 };

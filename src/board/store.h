@@ -64,6 +64,8 @@ class Store {
     virtual std::vector<RankedRun> Board(const std::string& day, int limit) = 0;
     // The run's rank on the board of `day` (empty: all-time).
     virtual std::int64_t RankOf(const std::string& id, const std::string& day) = 0;
+    // Changes with every change to the runs, by any server on the database.
+    virtual std::string Version() = 0;
     // True when the database answers a query in time.
     virtual bool Healthy() = 0;
 

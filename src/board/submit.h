@@ -2,7 +2,6 @@
 // run, in the board's own terms; the API layer turns it into HTTP.
 #pragma once
 
-#include <chrono>
 #include <string>
 #include <variant>
 
@@ -48,8 +47,6 @@ struct Verifying {
     ReplayGate& Gate;
     std::string Verifier;  // the cave-verify program
     ReplayLimits Limits;
-    // The server's clock: it decides which days have begun.
-    std::chrono::system_clock::time_point (*Now)() = &std::chrono::system_clock::now;
 };
 
 SubmitResult Submit(Verifying& verifying, const std::string& body);
