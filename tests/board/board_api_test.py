@@ -4,6 +4,7 @@ Runs are replayed with a limit of 400 frames here, so that a run which does not 
 the limit takes a moment, not two hours of play; the server applies any limit the same way."""
 import datetime
 import os
+import signal
 import socket
 import sqlite3
 import subprocess
@@ -416,16 +417,30 @@ class Stalls(ServerCase):
             release = holder.rollback
             stalled = [("POST", "/api/runs", demo_text(41, ""))]
         try:
-            for method, path, demo in stalled:
-                began = time.monotonic()
-                body = {"name": "x", "demo": demo} if demo else None
-                status, answer = call(server.port, method, path, body)
-                self.assertEqual(status, 503, answer)
-                self.assertLess(time.monotonic() - began, 4, path)
+            self.assert_stalled(server.port, stalled)
         finally:
             release()
         self.assertEqual(submit(server.port, "x", demo_text(41, ""))[0], 201)
         self.assertEqual(len(self.board()), 1)
+        if BACKEND == "postgresql":
+            # A database server that stops answering at all, connections open.
+            stopped = cluster.processes()
+            for pid in stopped:
+                os.kill(pid, signal.SIGSTOP)
+            try:
+                self.assert_stalled(server.port, [("GET", "/api/boards/all", None)])
+            finally:
+                for pid in stopped:
+                    os.kill(pid, signal.SIGCONT)
+            self.assertEqual(len(self.board()), 1)
+
+    def assert_stalled(self, port, requests):
+        for method, path, demo in requests:
+            began = time.monotonic()
+            body = {"name": "x", "demo": demo} if demo else None
+            status, answer = call(port, method, path, body)
+            self.assertEqual(status, 503, answer)
+            self.assertLess(time.monotonic() - began, 4, path)
 
 
 if __name__ == "__main__":

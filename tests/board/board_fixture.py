@@ -138,6 +138,20 @@ class PostgresCluster:
             raise RuntimeError(f"could not lock {table}")
         return session
 
+    def processes(self):
+        """The server's process ids: the postmaster and every process it started."""
+        with open(os.path.join(self.data, "postmaster.pid")) as file:
+            postmaster = int(file.readline())
+        children = []
+        for entry in os.listdir("/proc"):
+            try:
+                with open(f"/proc/{entry}/stat") as file:
+                    if int(file.read().rsplit(")", 1)[1].split()[1]) == postmaster:
+                        children.append(int(entry))
+            except (ValueError, OSError):
+                pass
+        return [postmaster, *children]
+
     def stop(self):
         self._run("pg_ctl", "-D", self.data, "-m", "immediate", "stop")
         shutil.rmtree(self.folder, ignore_errors=True)
