@@ -84,8 +84,7 @@ bool ReadUntil(int fd, Clock::time_point deadline, std::string& answer) {
     }
 }
 
-}  // namespace
-
+// The verifier's answer line; Killed for anything it would not write.
 ReplayResult ParseReplayAnswer(const std::string& answer) {
     static const std::array<std::pair<const char*, ReplayEnding>, 5> kEndings{{
         {"report", ReplayEnding::Report},
@@ -109,6 +108,8 @@ ReplayResult ParseReplayAnswer(const std::string& answer) {
     }
     return result;
 }
+
+}  // namespace
 
 ReplayResult RunVerifier(const std::string& program, const std::string& demo,
                          const ReplayLimits& limits) {

@@ -30,8 +30,6 @@ struct ReplayResult {
     std::string Detail;       // the verifier's error text
 };
 
-// The verifier's answer line; Killed for anything it would not write.
-ReplayResult ParseReplayAnswer(const std::string& answer);
 
 ReplayResult RunVerifier(const std::string& program, const std::string& demo,
                          const ReplayLimits& limits);
