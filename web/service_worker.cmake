@@ -13,3 +13,11 @@ string(SHA256 version "${all}")
 string(SUBSTRING ${version} 0 16 CAVE_SITE_VERSION)
 list(JOIN entries "\n" CAVE_SITE_FILES)
 configure_file(${TEMPLATE} ${OUT} @ONLY)
+
+# What a server publishes of this folder: the site's files and the worker, one a line; the
+# rest of the folder (the build's own files) is never served.
+get_filename_component(out_dir ${OUT} DIRECTORY)
+get_filename_component(out_name ${OUT} NAME)
+list(APPEND FILES ${out_name})
+list(JOIN FILES "\n" published)
+file(WRITE ${out_dir}/site-files.txt "${published}\n")

@@ -1,5 +1,7 @@
 #include "api.h"
 
+#include <cstdio>
+
 #include "platform/watch_link.h"
 #include "request.h"
 #include "shell/daily_cave.h"
@@ -10,136 +12,169 @@ namespace {
 constexpr int kDefaultLimit = 10;
 constexpr int kMostLimit = 100;
 
-void Send(httplib::Response& response, const Reply& reply) {
-    response.status = reply.Status;
+HttpResponse Json(const Reply& reply, const std::string& route) {
+    HttpResponse response;
+    response.Status = reply.Status;
+    response.Route = route;
     if (reply.RetryAfterSeconds > 0)
-        response.set_header("Retry-After", std::to_string(reply.RetryAfterSeconds));
+        response.Headers.emplace_back("Retry-After", std::to_string(reply.RetryAfterSeconds));
     // Boards change with every run: no cache may keep an answer.
-    response.set_header("Cache-Control", "no-store");
+    response.Headers.emplace_back("Cache-Control", "no-store");
+    response.ContentType = "application/json";
     // Bytes that are not UTF-8 are replaced rather than thrown over.
-    response.set_content(reply.Body.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace),
-                         "application/json");
+    response.SetBody(reply.Body.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace));
+    return response;
 }
 
-bool IsJson(const httplib::Request& request) {
-    const std::string type = request.get_header_value("Content-Type");
+HttpResponse Error(int status, const std::string& what, const std::string& route) {
+    return Json(ErrorReply(status, what), route);
+}
+
+bool IsJson(const std::string& type) {
     return type.rfind("application/json", 0) == 0 &&
            (type.size() == 16 || type[16] == ';' || type[16] == ' ');
 }
 
-void PostRun(Verifying& verifying, RateLimit& rateLimit, const httplib::Request& request,
-             httplib::Response& response) {
-    if (!rateLimit.Allow(request.remote_addr)) {
-        Send(response, ErrorReply(429,
-                                  "too many submissions from this address; try again in a "
-                                  "minute"));
-        return;
-    }
-    if (!IsJson(request)) {
-        Send(response, ErrorReply(400, "the body must be Content-Type: application/json"));
-        return;
-    }
-    Send(response, ReplyOf(Submit(verifying, request.body)));
+bool IsHex(const std::string& text) {
+    return !text.empty() && text.size() <= 64 &&
+           text.find_first_not_of("0123456789abcdef") == std::string::npos;
 }
 
 // ?limit=N, 1..100, 10 when absent; 0 when malformed.
-int LimitOf(const httplib::Request& request) {
-    if (!request.has_param("limit")) return kDefaultLimit;
-    const auto limit = ParseDecimal(request.get_param_value("limit"), kMostLimit);
+int LimitOf(const HttpRequest& request) {
+    std::string value;
+    if (!QueryValue(request.Query, "limit", value)) return kDefaultLimit;
+    const auto limit = ParseDecimal(value, kMostLimit);
     return limit && *limit >= 1 ? static_cast<int>(*limit) : 0;
 }
 
-void GetBoard(BoardAnswers& boards, const std::string& day, const httplib::Request& request,
-              httplib::Response& response) {
+HttpResponse GetBoard(BoardAnswers& boards, const std::string& day, const HttpRequest& request) {
+    const std::string route = day.empty() ? "board_all" : "board_daily";
+    if (!day.empty() && !ParseCivilDate(day)) return Error(400, "not a date YYYY-MM-DD", route);
     const int limit = LimitOf(request);
-    if (limit == 0) return Send(response, ErrorReply(400, "limit: a number from 1 to 100"));
-    response.set_header("Cache-Control", "no-store");
-    response.set_content(*boards.Answer(day, limit), "application/json");
+    if (limit == 0) return Error(400, "limit: a number from 1 to 100", route);
+    HttpResponse response;
+    response.Route = route;
+    response.ContentType = "application/json";
+    response.Headers.emplace_back("Cache-Control", "no-store");
+    response.SetBody(boards.Answer(day, limit));
+    return response;
 }
 
-void GetDailyBoard(BoardAnswers& boards, const httplib::Request& request,
-                   httplib::Response& response) {
-    const std::string day = request.matches[1];
-    if (!ParseCivilDate(day)) {
-        return Send(response, ErrorReply(400, "not a date YYYY-MM-DD"));
+HttpResponse GetRun(Store& runs, const std::string& id, bool demoOnly) {
+    const std::string route = demoOnly ? "demo" : "run";
+    const std::optional<Run> run = runs.Find(id);
+    if (!run) return Error(404, "no run '" + id + "'", route);
+    if (demoOnly) {
+        HttpResponse response;
+        response.Route = route;
+        response.ContentType = "text/plain; charset=utf-8";
+        response.Headers.emplace_back("Cache-Control", "no-store");
+        response.SetBody(run->Demo);
+        return response;
     }
-    GetBoard(boards, day, request, response);
-}
-
-std::optional<Run> FindRun(Store& runs, const httplib::Request& request,
-                           httplib::Response& response) {
-    const std::string id = request.matches[1];
-    std::optional<Run> run = runs.Find(id);
-    if (!run) Send(response, ErrorReply(404, "no run '" + id + "'"));
-    return run;
-}
-
-void GetRun(Store& runs, const httplib::Request& request, httplib::Response& response) {
-    const std::optional<Run> run = FindRun(runs, request, response);
-    if (!run) return;
     const ParsedDemo demo = ParseDemo(run->Demo);
-    Send(response, {200,
-                    {{"id", run->Id},
-                     {"name", run->Name},
-                     {"points", run->Points},
-                     {"date", run->Date},
-                     {"seed", run->Seed},
-                     {"frames", run->Frames},
-                     {"board", BoardName(*run)},
-                     {"rank", runs.RankOf(run->Id, run->Day)},
-                     {"watch", WatchPayload(demo.Value)}}});
+    return Json({200,
+                 {{"id", run->Id},
+                  {"name", run->Name},
+                  {"points", run->Points},
+                  {"date", run->Date},
+                  {"seed", run->Seed},
+                  {"frames", run->Frames},
+                  {"board", BoardName(*run)},
+                  {"rank", runs.RankOf(run->Id, run->Day)},
+                  {"watch", WatchPayload(demo.Value)}}},
+                route);
 }
 
-void GetDemo(Store& runs, const httplib::Request& request, httplib::Response& response) {
-    const std::optional<Run> run = FindRun(runs, request, response);
-    if (run) response.set_content(run->Demo, "text/plain; charset=utf-8");
+HttpResponse Health(Store& runs) {
+    const bool up = runs.Healthy();
+    return Json({up ? 200 : 503, {{"database", up ? "reachable" : "unreachable"}}, up ? 0 : 5},
+                "healthz");
+}
+
+bool Reading(const HttpRequest& request) {
+    return request.Method == "GET" || request.Method == "HEAD";
 }
 
 }  // namespace
 
-void AddApi(httplib::Server& server, Verifying& verifying, BoardAnswers& boards,
-            RateLimit& rateLimit) {
-    Store& runs = verifying.Runs;
-    server.Post("/api/runs", [&](const httplib::Request& request, httplib::Response& response) {
-        PostRun(verifying, rateLimit, request, response);
-    });
-    server.Get("/api/boards/all",
-               [&boards](const httplib::Request& request, httplib::Response& response) {
-                   GetBoard(boards, "", request, response);
-               });
-    server.Get("/api/boards/daily/([^/]+)",
-               [&boards](const httplib::Request& request, httplib::Response& response) {
-                   GetDailyBoard(boards, request, response);
-               });
-    server.Get("/api/runs/([0-9a-f]{1,64})",
-               [&runs](const httplib::Request& request, httplib::Response& response) {
-                   GetRun(runs, request, response);
-               });
-    server.Get("/api/runs/([0-9a-f]{1,64})/demo",
-               [&runs](const httplib::Request& request, httplib::Response& response) {
-                   GetDemo(runs, request, response);
-               });
-    // Errors without a body of their own (no such route, a body over the limit) get one.
-    server.set_error_handler([](const httplib::Request&, httplib::Response& response) {
-        if (!response.body.empty()) return;
-        const std::string what = response.status == 413 ? "the body is over 256 KB"
-                                 : response.status == 404
-                                     ? "not found"
-                                     : "HTTP " + std::to_string(response.status);
-        Send(response, ErrorReply(response.status, what));
-    });
-    server.set_exception_handler(
-        [](const httplib::Request&, httplib::Response& response, std::exception_ptr error) {
-            std::string what = "internal error";
-            try {
-                std::rethrow_exception(error);
-            } catch (const StoreError& e) {
-                return Send(response, ReplyOf(e));
-            } catch (const std::exception& e) {
-                what = e.what();
-            } catch (...) {
-            }
-            std::fprintf(stderr, "cave-board: %s\n", what.c_str());
-            Send(response, ErrorReply(500, "the board failed; try again later"));
-        });
+HttpResponse Api::PostRun(const HttpRequest& request) {
+    if (!rateLimit.Allow(request.Address))
+        return Error(429, "too many submissions from this address; try again in a minute",
+                     "submit");
+    if (!IsJson(request.ContentType))
+        return Error(400, "the body must be Content-Type: application/json", "submit");
+    ++metrics.SubmissionsInFlight;
+    const SubmitResult result = Submit(verifying, request.Body);
+    --metrics.SubmissionsInFlight;
+    if (std::holds_alternative<Busy>(result)) ++metrics.ReplaysRefused;
+    return Json(ReplyOf(result), "submit");
+}
+
+HttpResponse Api::Route(const HttpRequest& request) {
+    const std::string& path = request.Path;
+    if (path == "/api/runs") {
+        if (request.Method != "POST") return Error(405, "POST a run here", "submit");
+        return PostRun(request);
+    }
+    if (!Reading(request)) return Error(405, "only GET here", "other");
+    if (path == "/healthz") return Health(verifying.Runs);
+    if (path == "/api/boards/all") return GetBoard(boards, "", request);
+    const std::string daily = "/api/boards/daily/";
+    if (path.rfind(daily, 0) == 0 && path.find('/', daily.size()) == std::string::npos)
+        return GetBoard(boards, path.substr(daily.size()), request);
+    const std::string runs = "/api/runs/";
+    if (path.rfind(runs, 0) == 0) {
+        std::string id = path.substr(runs.size());
+        const bool demo = id.size() > 5 && id.compare(id.size() - 5, 5, "/demo") == 0;
+        if (demo) id.resize(id.size() - 5);
+        if (IsHex(id)) return GetRun(verifying.Runs, id, demo);
+    }
+    return Error(404, "not found", "other");
+}
+
+HttpResponse Api::Answer(const HttpRequest& request) {
+    try {
+        return Route(request);
+    } catch (const StoreError& error) {
+        return Json(ReplyOf(error), "other");
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "cave-board: %s\n", error.what());
+    }
+    return Error(500, "the board failed; try again later", "other");
+}
+
+void Api::Handle(HttpRequest& request, ::Respond done) {
+    if (request.Path.rfind("/api/", 0) != 0 && request.Path != "/healthz") {
+        HttpResponse response;
+        response.Route = "static";
+        if (!Reading(request))
+            response = Error(405, "only GET here", "static");
+        else if (!site || !site->Answer(request, response))
+            response = Error(404, "not found", "static");
+        return done(std::move(response));
+    }
+    // The request is moved into the task: the session keeps only what it logs.
+    auto task = std::make_shared<HttpRequest>(request);
+    task->Body = std::move(request.Body);
+    if (!workers.Post([this, task, done] { done(Answer(*task)); })) {
+        ++metrics.WorkRefused;
+        HttpResponse busy = Error(503, "the board is busy; try again in a moment", "other");
+        busy.Headers.emplace_back("Retry-After", "1");
+        done(std::move(busy));
+    }
+}
+
+void AnswerMetrics(const Metrics& metrics, HttpRequest& request, ::Respond done) {
+    HttpResponse response;
+    response.Route = "metrics";
+    if (request.Path != "/metrics") {
+        response.Status = 404;
+        response.SetBody("not found\n");
+    } else {
+        response.SetBody(metrics.Text());
+    }
+    response.ContentType = "text/plain; version=0.0.4";
+    done(std::move(response));
 }

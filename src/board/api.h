@@ -1,11 +1,43 @@
-// The board's HTTP API on a server: routes, JSON answers, error bodies.
+// The board's routes: the API on a worker thread (it may wait for the database or a replay),
+// the page's files straight from memory, everything else 404.
 #pragma once
 
-#include <httplib.h>
-
 #include "board_answers.h"
+#include "http/exchange.h"
+#include "http/metrics.h"
+#include "http/server.h"
+#include "http/static_site.h"
+#include "http/worker_pool.h"
 #include "rate_limit.h"
 #include "submit.h"
 
-void AddApi(httplib::Server& server, Verifying& verifying, BoardAnswers& boards,
-            RateLimit& rateLimit);
+class Api {
+  public:
+    Api(Verifying& verifying, BoardAnswers& boards, RateLimit& rateLimit, WorkerPool& workers,
+        Metrics& metrics, const StaticSite* site)
+        : verifying(verifying),
+          boards(boards),
+          rateLimit(rateLimit),
+          workers(workers),
+          metrics(metrics),
+          site(site) {}
+
+    // For the HTTP core.
+    void Handle(HttpRequest& request, Respond done);
+    // An API request's answer; may block.
+    HttpResponse Answer(const HttpRequest& request);
+
+  private:
+    HttpResponse Route(const HttpRequest& request);
+    HttpResponse PostRun(const HttpRequest& request);
+
+    Verifying& verifying;
+    BoardAnswers& boards;
+    RateLimit& rateLimit;
+    WorkerPool& workers;
+    Metrics& metrics;
+    const StaticSite* site;
+};
+
+// The metrics listener's one route.
+void AnswerMetrics(const Metrics& metrics, HttpRequest& request, Respond done);

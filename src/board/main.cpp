@@ -1,25 +1,25 @@
 // cave-board: serves the page and a board of runs that it replays with the game's own code
 // before it ranks them.
 #include <signal.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
+#include <boost/asio/ip/address.hpp>
 #include <cstdio>
 #include <filesystem>
 #include <thread>
 
 #include "api.h"
-#include "deadline_server.h"
+#include "http/server.h"
+#include "http/static_site.h"
 #include "moderation.h"
 #include "options.h"
 #include "request.h"
 
 namespace {
 
-constexpr time_t kReadTimeoutSeconds = 5;
-// Each connection holds a thread while it is open (keep-alive included), and submissions wait
-// for their replay in theirs: enough threads that waiting never stalls the reads.
-constexpr std::size_t kThreads = 256;
-constexpr int kBacklog = 1024;
+// Descriptors kept back from connections: the database, the verifiers' pipes, the log.
+constexpr rlim_t kReservedDescriptors = 64;
 
 int Fail(const std::string& message) {
     std::fprintf(stderr, "cave-board: %s\n(cave-board --help shows the usage)\n", message.c_str());
@@ -37,6 +37,41 @@ std::unique_ptr<Store> OpenStore(const BoardOptions& options) {
                                     : OpenPostgresStore(options.Database, timeout);
 }
 
+// Connections may use what the descriptor limit leaves after the server's own needs.
+std::size_t ConnectionCap() {
+    rlimit limit{};
+    getrlimit(RLIMIT_NOFILE, &limit);
+    if (limit.rlim_cur < limit.rlim_max) {
+        limit.rlim_cur = std::min<rlim_t>(limit.rlim_max, 65536);
+        setrlimit(RLIMIT_NOFILE, &limit);
+        getrlimit(RLIMIT_NOFILE, &limit);
+    }
+    return limit.rlim_cur > 2 * kReservedDescriptors ? limit.rlim_cur - kReservedDescriptors
+                                                     : kReservedDescriptors;
+}
+
+ServerLimits LimitsOf(const BoardOptions& options) {
+    ServerLimits limits;
+    limits.Request = std::chrono::seconds(options.RequestSeconds);
+    limits.BodyBytes = kMaxBodyBytes;
+    limits.Connections = ConnectionCap();
+    limits.PerAddress = static_cast<std::size_t>(options.PerAddress);
+    if (!options.TrustedProxy.empty()) {
+        boost::system::error_code bad;
+        limits.TrustedProxy = boost::asio::ip::make_address(options.TrustedProxy, bad).to_string();
+        if (bad)
+            throw std::runtime_error("--trusted-proxy: not an address: '" + options.TrustedProxy +
+                                     "'");
+    }
+    return limits;
+}
+
+std::string Url(const std::string& host, int port) {
+    const bool v6 = host.find(':') != std::string::npos;
+    return "http://" + std::string(v6 ? "[" : "") + host + (v6 ? "]" : "") + ":" +
+           std::to_string(port);
+}
+
 int Serve(const BoardOptions& options) {
     const std::unique_ptr<Store> runs = OpenStore(options);
     const int cores = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
@@ -44,33 +79,41 @@ int Serve(const BoardOptions& options) {
     Verifying verifying{*runs, gate, VerifierPath(), {}};
     verifying.Limits.MaxFrames = options.MaxFrames;
     RateLimit rateLimit(options.SubmissionsPerMinute);
-
-    // 256 KB takes well under a second on any link a player has.
-    DeadlineServer server(std::chrono::seconds(options.RequestSeconds));
-    server.new_task_queue = [] { return new httplib::ThreadPool(kThreads); };
-    server.set_read_timeout(kReadTimeoutSeconds);
-    server.set_payload_max_length(kMaxBodyBytes);
-    server.set_keep_alive_max_count(1000);
-    // Cave-Board tells the page, served from here, that it may ask for boards: a page on a plain
-    // static server must not probe for an API it would only log failures about.
-    server.set_default_headers({{"X-Content-Type-Options", "nosniff"}, {"Cave-Board", "1"}});
     BoardAnswers boards(*runs);
-    AddApi(server, verifying, boards, rateLimit);
-    server.set_file_extension_and_mimetype_mapping("webmanifest", "application/manifest+json");
-    if (!options.Web.empty() && !server.set_mount_point("/", options.Web)) {
-        return Fail("--web: no folder '" + options.Web + "'");
+    std::unique_ptr<StaticSite> site;
+    if (!options.Web.empty()) site = std::make_unique<StaticSite>(options.Web);
+    std::unique_ptr<AccessLog> log;
+    if (!options.Log.empty()) log = std::make_unique<AccessLog>(options.Log);
+    // Every replay in flight or waiting holds a worker; the rest are for reads.
+    WorkerPool workers(static_cast<std::size_t>(2 * cores + cores + options.ReplayQueue), 1024);
+    Metrics metrics;
+    Api api(verifying, boards, rateLimit, workers, metrics, site.get());
+    HttpServer server(LimitsOf(options), metrics, log.get());
+    int port = 0;
+    int metricsPort = 0;
+    try {
+        port = server.Listen(
+            options.Host, options.Port,
+            [&api](HttpRequest& request, Respond done) { api.Handle(request, std::move(done)); });
+    } catch (const std::exception& error) {
+        return Fail("cannot listen on " + options.Host + ":" + std::to_string(options.Port) + ": " +
+                    error.what());
     }
-    const int port = options.Port == 0
-                         ? server.bind_to_any_port(options.Host)
-                         : (server.bind_to_port(options.Host, options.Port) ? options.Port : -1);
-    if (port < 0)
-        return Fail("cannot listen on " + options.Host + ":" + std::to_string(options.Port));
-    if (!server.WidenBacklog(kBacklog)) return Fail("cannot listen on the bound socket");
-    const bool v6 = options.Host.find(':') != std::string::npos;
-    std::printf("cave-board: listening on http://%s%s%s:%d\n", v6 ? "[" : "", options.Host.c_str(),
-                v6 ? "]" : "", port);
+    try {
+        metricsPort = server.Listen(options.MetricsHost, options.MetricsPort,
+                                    [&metrics](HttpRequest& request, Respond done) {
+                                        AnswerMetrics(metrics, request, std::move(done));
+                                    });
+    } catch (const std::exception& error) {
+        return Fail("--metrics: cannot listen on " + options.MetricsHost + ":" +
+                    std::to_string(options.MetricsPort) + ": " + error.what());
+    }
+    std::printf("cave-board: listening on %s\ncave-board: metrics on %s/metrics\n",
+                Url(options.Host, port).c_str(), Url(options.MetricsHost, metricsPort).c_str());
     std::fflush(stdout);
-    return server.listen_after_bind() ? 0 : 1;
+    // One I/O thread a core: no connection holds a thread.
+    server.Run(cores);
+    return 0;
 }
 
 }  // namespace

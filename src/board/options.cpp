@@ -6,7 +6,8 @@ const char* const kBoardUsage =
     "usage: cave-board [--listen ADDR:PORT] [--data DIR | --database postgresql://...]\n"
     "                  [--web DIR] [--submissions-per-minute N] [--max-frames N]\n"
     "                  [--replay-queue N] [--request-timeout SECONDS]\n"
-    "                  [--database-timeout SECONDS]\n"
+    "                  [--database-timeout SECONDS] [--log FILE|-] [--metrics ADDR:PORT]\n"
+    "                  [--connections-per-address N] [--trusted-proxy ADDR]\n"
     "       cave-board [--data DIR | --database URL] --hide ID | --hide-name NAME |\n"
     "                  --list-name NAME\n"
     "\n"
@@ -25,6 +26,13 @@ const char* const kBoardUsage =
     "                       a whole request must arrive within it (default 10)\n"
     "  --database-timeout SECONDS\n"
     "                       the longest wait for the database (default 5); then 503\n"
+    "  --log FILE|-         an access log, one line a request (- : standard output)\n"
+    "  --metrics ADDR:PORT  the Prometheus metrics listener, GET /metrics (default\n"
+    "                       127.0.0.1:0, a free port, printed at start)\n"
+    "  --connections-per-address N\n"
+    "                       connections open at once from one address (default 32)\n"
+    "  --trusted-proxy ADDR a reverse proxy's address: its X-Forwarded-For (or Forwarded)\n"
+    "                       is taken as the client's address\n"
     "  --hide ID            take a run off the boards (it stays kept), then exit\n"
     "  --hide-name NAME     take every run of a name off the boards, then exit\n"
     "  --list-name NAME     list the runs of a name, hidden ones too, then exit\n"
@@ -32,15 +40,17 @@ const char* const kBoardUsage =
 
 namespace {
 
-std::string ParseListen(const std::string& value, BoardOptions& options) {
+std::string ParseListen(const std::string& name, const std::string& value, std::string& host,
+                        int& port) {
     const std::size_t colon = value.rfind(':');
-    if (colon == std::string::npos || colon == 0) return "--listen: not ADDR:PORT: '" + value + "'";
-    std::string host = value.substr(0, colon);
-    if (host.front() == '[' && host.back() == ']') host = host.substr(1, host.size() - 2);
-    const auto port = ParseDecimal(value.substr(colon + 1), 65535);
-    if (host.empty() || !port) return "--listen: not ADDR:PORT: '" + value + "'";
-    options.Host = host;
-    options.Port = static_cast<int>(*port);
+    if (colon == std::string::npos || colon == 0) return name + ": not ADDR:PORT: '" + value + "'";
+    std::string address = value.substr(0, colon);
+    if (address.front() == '[' && address.back() == ']')
+        address = address.substr(1, address.size() - 2);
+    const auto number = ParseDecimal(value.substr(colon + 1), 65535);
+    if (address.empty() || !number) return name + ": not ADDR:PORT: '" + value + "'";
+    host = address;
+    port = static_cast<int>(*number);
     return {};
 }
 
@@ -58,8 +68,8 @@ std::string ParseCount(const std::string& name, const std::string& value, std::u
 bool Known(const std::string& name) {
     for (const char* known :
          {"--listen", "--data", "--web", "--database", "--submissions-per-minute", "--max-frames",
-          "--replay-queue", "--request-timeout", "--database-timeout", "--hide", "--hide-name",
-          "--list-name"}) {
+          "--replay-queue", "--request-timeout", "--database-timeout", "--log", "--metrics",
+          "--connections-per-address", "--trusted-proxy", "--hide", "--hide-name", "--list-name"}) {
         if (name == known) return true;
     }
     return false;
@@ -68,7 +78,13 @@ bool Known(const std::string& name) {
 std::string Apply(const std::string& name, const std::string& value, BoardOptions& options) {
     std::uint64_t number = 0;
     std::string error;
-    if (name == "--listen") return ParseListen(value, options);
+    if (name == "--listen") return ParseListen(name, value, options.Host, options.Port);
+    if (name == "--metrics")
+        return ParseListen(name, value, options.MetricsHost, options.MetricsPort);
+    if (name == "--log" || name == "--trusted-proxy") {
+        (name == "--log" ? options.Log : options.TrustedProxy) = value;
+        return value.empty() ? name + ": empty" : "";
+    }
     if (name == "--hide" || name == "--hide-name" || name == "--list-name") {
         if (!options.Hide.empty() || !options.HideName.empty() || !options.ListName.empty())
             return name + ": one of --hide, --hide-name and --list-name at a time";
@@ -94,6 +110,9 @@ std::string Apply(const std::string& name, const std::string& value, BoardOption
     } else if (name == "--max-frames") {
         error = ParseCount(name, value, 1, 223200, number);
         options.MaxFrames = static_cast<std::uint32_t>(number);
+    } else if (name == "--connections-per-address") {
+        error = ParseCount(name, value, 1, 100000, number);
+        options.PerAddress = static_cast<int>(number);
     } else if (name == "--replay-queue") {
         error = ParseCount(name, value, 0, 100000, number);
         options.ReplayQueue = static_cast<int>(number);

@@ -14,7 +14,13 @@ struct BoardOptions {
     std::uint32_t MaxFrames = 223200;
     int ReplayQueue = 64;
     int RequestSeconds = 10;  // the whole of a request, headers and body, must arrive within
-    int DatabaseSeconds = 5;  // the longest wait on the database: connection, lock, statement
+    int DatabaseSeconds = 5;
+    std::string Log;                        // the access log: a file, "-" for standard output
+    std::string MetricsHost = "127.0.0.1";  // the Prometheus listener
+    int MetricsPort = 0;                    // 0: a free one, printed when listening
+    int PerAddress = 32;                    // connections open at once from one address
+    std::string TrustedProxy;  // its forwarded address is believed  // the longest wait on the
+                               // database: connection, lock, statement
     // Moderation: each does its work on the store and exits, serving nothing.
     std::string Hide;      // a run's id
     std::string HideName;  // every run of a name

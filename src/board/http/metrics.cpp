@@ -1,0 +1,40 @@
+#include "metrics.h"
+
+#include <sstream>
+
+void Metrics::Answered(const std::string& route, int status, std::chrono::microseconds duration) {
+    const double seconds = static_cast<double>(duration.count()) / 1e6;
+    const std::lock_guard lock(mutex);
+    ++requests[{route, status}];
+    for (std::size_t i = 0; i < kBuckets.size(); ++i)
+        if (seconds <= kBuckets[i]) ++buckets[i];
+    ++count;
+    sum += seconds;
+}
+
+std::string Metrics::Text() const {
+    std::ostringstream out;
+    const std::lock_guard lock(mutex);
+    out << "# TYPE cave_board_requests_total counter\n";
+    for (const auto& [key, n] : requests)
+        out << "cave_board_requests_total{route=\"" << key.first << "\",status=\"" << key.second
+            << "\"} " << n << "\n";
+    out << "# TYPE cave_board_request_seconds histogram\n";
+    for (std::size_t i = 0; i < kBuckets.size(); ++i)
+        out << "cave_board_request_seconds_bucket{le=\"" << kBuckets[i] << "\"} " << buckets[i]
+            << "\n";
+    out << "cave_board_request_seconds_bucket{le=\"+Inf\"} " << count << "\n"
+        << "cave_board_request_seconds_sum " << sum << "\n"
+        << "cave_board_request_seconds_count " << count << "\n";
+    const std::pair<const char*, const std::atomic<long>*> gauges[] = {
+        {"cave_board_connections_open gauge", &ConnectionsOpen},
+        {"cave_board_connections_refused_total counter", &ConnectionsRefused},
+        {"cave_board_replays_in_flight gauge", &SubmissionsInFlight},
+        {"cave_board_replays_refused_total counter", &ReplaysRefused},
+        {"cave_board_work_refused_total counter", &WorkRefused}};
+    for (const auto& [typed, value] : gauges) {
+        const std::string name(typed, std::string(typed).find(' '));
+        out << "# TYPE " << typed << "\n" << name << " " << value->load() << "\n";
+    }
+    return out.str();
+}

@@ -1,0 +1,160 @@
+#include "static_site.h"
+
+#include <zlib.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+#include "range.h"
+
+namespace {
+
+std::string ReadWhole(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) throw std::runtime_error("--web: cannot read '" + path.string() + "'");
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+std::string TypeOf(const std::string& name) {
+    const std::string extension = std::filesystem::path(name).extension().string();
+    static const std::map<std::string, std::string> types = {
+        {".html", "text/html; charset=utf-8"},
+        {".js", "text/javascript; charset=utf-8"},
+        {".mjs", "text/javascript; charset=utf-8"},
+        {".css", "text/css; charset=utf-8"},
+        {".wasm", "application/wasm"},
+        {".json", "application/json"},
+        {".webmanifest", "application/manifest+json"},
+        {".svg", "image/svg+xml"},
+        {".png", "image/png"},
+        {".ico", "image/x-icon"},
+        {".txt", "text/plain; charset=utf-8"}};
+    const auto found = types.find(extension);
+    return found == types.end() ? "application/octet-stream" : found->second;
+}
+
+bool Compressible(const std::string& type) {
+    return type.rfind("text/", 0) == 0 || type == "application/wasm" ||
+           type.find("json") != std::string::npos || type == "image/svg+xml";
+}
+
+std::string Gzip(const std::string& plain) {
+    z_stream stream{};
+    if (deflateInit2(&stream, 9, Z_DEFLATED, 15 + 16, 9, Z_DEFAULT_STRATEGY) != Z_OK)
+        throw std::runtime_error("zlib: cannot start");
+    std::string out(deflateBound(&stream, plain.size()), '\0');
+    stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(plain.data()));
+    stream.avail_in = static_cast<uInt>(plain.size());
+    stream.next_out = reinterpret_cast<Bytef*>(out.data());
+    stream.avail_out = static_cast<uInt>(out.size());
+    const int done = deflate(&stream, Z_FINISH);
+    out.resize(stream.total_out);
+    deflateEnd(&stream);
+    if (done != Z_STREAM_END) throw std::runtime_error("zlib: cannot compress");
+    return out;
+}
+
+std::string TagOf(const std::string& bytes, const char* suffix) {
+    const uLong crc =
+        crc32(0, reinterpret_cast<const Bytef*>(bytes.data()), static_cast<uInt>(bytes.size()));
+    char tag[64];
+    std::snprintf(tag, sizeof tag, "\"%08lx-%zx%s\"", crc, bytes.size(), suffix);
+    return tag;
+}
+
+// The variant's bytes: the file the build left beside the original, else made here (gzip).
+std::string Beside(const std::filesystem::path& path, const char* extension,
+                   const std::string& plain, bool make) {
+    std::filesystem::path beside = path;
+    beside += extension;
+    if (std::filesystem::is_regular_file(beside)) return ReadWhole(beside);
+    return make ? Gzip(plain) : std::string();
+}
+
+bool Accepts(const std::string& acceptEncoding, const char* coding) {
+    std::istringstream list(acceptEncoding);
+    for (std::string item; std::getline(list, item, ',');) {
+        const std::size_t start = item.find_first_not_of(' ');
+        if (start == std::string::npos) continue;
+        std::string name = item.substr(start, item.find_first_of(" ;", start) - start);
+        const bool refused =
+            item.find("q=0") != std::string::npos && item.find("q=0.") == std::string::npos;
+        if (name == coding && !refused) return true;
+    }
+    return false;
+}
+
+bool Matches(const std::string& ifNoneMatch, const std::string& tag) {
+    return ifNoneMatch == "*" || ifNoneMatch.find(tag) != std::string::npos;
+}
+
+}  // namespace
+
+StaticSite::StaticSite(const std::string& folder) {
+    const std::filesystem::path root(folder);
+    std::ifstream list(root / "site-files.txt");
+    if (!list)
+        throw std::runtime_error("--web: no site-files.txt in '" + folder + "' (not a page build)");
+    for (std::string name; std::getline(list, name);) {
+        if (name.empty()) continue;
+        if (name.find('/') != std::string::npos || name.front() == '.')
+            throw std::runtime_error("--web: site-files.txt names '" + name + "'");
+        File file;
+        file.Type = TypeOf(name);
+        const std::string plain = ReadWhole(root / name);
+        const bool text = Compressible(file.Type);
+        // The page and its worker must be asked for anew each time; the rest is checked.
+        file.CacheControl = name == "sw.js" || name == "index.html"
+                                ? "no-cache"
+                                : "public, max-age=300, must-revalidate";
+        file.Plain = {std::make_shared<const std::string>(plain), TagOf(plain, "")};
+        if (text) {
+            const std::string gzip = Beside(root / name, ".gz", plain, true);
+            if (gzip.size() < plain.size())
+                file.Gzip = {std::make_shared<const std::string>(gzip), TagOf(plain, "-gz")};
+            const std::string brotli = Beside(root / name, ".br", plain, false);
+            if (!brotli.empty())
+                file.Brotli = {std::make_shared<const std::string>(brotli), TagOf(plain, "-br")};
+        }
+        files["/" + name] = file;
+        if (name == "index.html") files["/"] = file;
+    }
+    if (!files.count("/")) throw std::runtime_error("--web: site-files.txt lists no index.html");
+}
+
+bool StaticSite::Answer(const HttpRequest& request, HttpResponse& response) const {
+    const auto found = files.find(request.Path);
+    if (found == files.end()) return false;
+    const File& file = found->second;
+    const Variant* variant = &file.Plain;
+    const char* coding = nullptr;
+    // A range is of the bytes as they lie: it is served from the plain file.
+    if (request.Range.empty()) {
+        if (file.Brotli.Bytes && Accepts(request.AcceptEncoding, "br")) {
+            variant = &file.Brotli;
+            coding = "br";
+        } else if (file.Gzip.Bytes && Accepts(request.AcceptEncoding, "gzip")) {
+            variant = &file.Gzip;
+            coding = "gzip";
+        }
+    }
+    response.ContentType = file.Type;
+    response.Headers.emplace_back("Cache-Control", file.CacheControl);
+    response.Headers.emplace_back("ETag", variant->Tag);
+    if (file.Gzip.Bytes || file.Brotli.Bytes)
+        response.Headers.emplace_back("Vary", "Accept-Encoding");
+    if (coding) response.Headers.emplace_back("Content-Encoding", coding);
+    response.Headers.emplace_back("Accept-Ranges", "bytes");
+    if (!request.IfNoneMatch.empty() && Matches(request.IfNoneMatch, variant->Tag)) {
+        response.Status = 304;
+        return true;
+    }
+    response.SetBody(variant->Bytes);
+    if (!request.Range.empty()) ApplyRange(request.Range, response);
+    return true;
+}
