@@ -7,6 +7,7 @@
 #include <boost/asio/ip/address.hpp>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <thread>
 
 #include "api.h"
@@ -66,6 +67,15 @@ ServerLimits LimitsOf(const BoardOptions& options) {
     return limits;
 }
 
+// Replays still running when the server stops are ended: their clients are gone.
+void EndVerifiers() {
+    std::error_code error;
+    for (const auto& task : std::filesystem::directory_iterator("/proc/self/task", error)) {
+        std::ifstream children(task.path() / "children");
+        for (pid_t child = 0; children >> child;) kill(child, SIGKILL);
+    }
+}
+
 std::string Url(const std::string& host, int port) {
     const bool v6 = host.find(':') != std::string::npos;
     return "http://" + std::string(v6 ? "[" : "") + host + (v6 ? "]" : "") + ":" +
@@ -84,11 +94,12 @@ int Serve(const BoardOptions& options) {
     if (!options.Web.empty()) site = std::make_unique<StaticSite>(options.Web);
     std::unique_ptr<AccessLog> log;
     if (!options.Log.empty()) log = std::make_unique<AccessLog>(options.Log);
-    // Every replay in flight or waiting holds a worker; the rest are for reads.
-    WorkerPool workers(static_cast<std::size_t>(2 * cores + cores + options.ReplayQueue), 1024);
     Metrics metrics;
-    Api api(verifying, boards, rateLimit, workers, metrics, site.get());
     HttpServer server(LimitsOf(options), metrics, log.get());
+    // Every replay in flight or waiting holds a worker; the rest are for reads. Gone before the
+    // server: a task that ends late answers into a server still there.
+    WorkerPool workers(static_cast<std::size_t>(2 * cores + cores + options.ReplayQueue), 1024);
+    Api api(verifying, boards, rateLimit, workers, metrics, site.get());
     int port = 0;
     int metricsPort = 0;
     try {
@@ -113,6 +124,7 @@ int Serve(const BoardOptions& options) {
     std::fflush(stdout);
     // One I/O thread a core: no connection holds a thread.
     server.Run(cores);
+    EndVerifiers();
     return 0;
 }
 

@@ -58,7 +58,6 @@ class HttpServer {
     void Stop();
     void Drain(std::chrono::steady_clock::time_point until);
 
-    boost::asio::io_context context;
     ServerLimits limits;
     Metrics& metrics;
     AccessLog* log;
@@ -72,4 +71,6 @@ class HttpServer {
     std::set<std::weak_ptr<Session>, std::owner_less<std::weak_ptr<Session>>> sessions;
     std::size_t open = 0;
     std::atomic<bool> stopping{false};
+    // Last: it goes first, and the sessions it still holds find the counts above intact.
+    boost::asio::io_context context;
 };

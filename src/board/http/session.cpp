@@ -229,6 +229,7 @@ void Session::Written(bool keep, const error_code& error) {
     request = HttpRequest{};
     held = HttpResponse{};
     answer = {};
+    parser.reset();
     if (error || !keep || expired) return Close();
     // The connection is kept: its buffer is let go until the next request.
     if (buffer.size() == 0) buffer.shrink_to_fit();

@@ -8,6 +8,7 @@ WorkerPool::~WorkerPool() {
     {
         const std::lock_guard lock(mutex);
         stopping = true;
+        tasks.clear();  // their clients are gone
     }
     ready.notify_all();
     for (std::thread& thread : threads) thread.join();

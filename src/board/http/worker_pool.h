@@ -13,7 +13,7 @@
 class WorkerPool {
   public:
     WorkerPool(std::size_t threads, std::size_t line);
-    ~WorkerPool();  // finishes what was taken, then joins
+    ~WorkerPool();  // drops what waits, finishes what was taken, then joins
     WorkerPool(const WorkerPool&) = delete;
     WorkerPool& operator=(const WorkerPool&) = delete;
 
