@@ -127,8 +127,11 @@ class Attacks(unittest.TestCase):
             thread.join(30)
         growth_mb = (rss_kb(self.server.process.pid) - before) / 1024
         self.assertLess(growth_mb, 32)
-        # The peak over every attack so far (the cases run in name order: 700 connections first).
-        self.assertLess(rss_kb(self.server.process.pid, "VmHWM") / 1024, 64)
+        # The peak over every attack so far (the cases run in name order: 700 connections first);
+        # a sanitizer's own bookkeeping is not the server's.
+        with open(f"/proc/{self.server.process.pid}/maps") as maps:
+            if "libasan" not in maps.read():
+                self.assertLess(rss_kb(self.server.process.pid, "VmHWM") / 1024, 64)
         for n in range(8):
             status, fields = head_of(results[n][0])
             self.assertEqual(status, 200)  # several ranges: the whole, once

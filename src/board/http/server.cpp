@@ -4,6 +4,7 @@
 #include <boost/asio/signal_set.hpp>
 #include <boost/asio/steady_timer.hpp>
 #include <boost/asio/strand.hpp>
+#include <cstdio>
 #include <thread>
 
 #include "session.h"
@@ -24,7 +25,8 @@ struct HttpServer::Listener {
 HttpServer::HttpServer(ServerLimits limits, Metrics& metrics, AccessLog* log)
     : limits(std::move(limits)), metrics(metrics), log(log) {}
 
-HttpServer::~HttpServer() = default;
+// The listeners' sockets and timers go while their context is still there.
+HttpServer::~HttpServer() { listeners.clear(); }
 
 int HttpServer::Listen(const std::string& host, int port, Handler handler) {
     auto listener = std::make_shared<Listener>(context, std::move(handler));
@@ -148,13 +150,25 @@ void HttpServer::Drain(std::chrono::steady_clock::time_point until) {
     });
 }
 
+// One I/O thread's loop: a fault in one connection's handler is reported, not the end of all.
+void HttpServer::Serve() {
+    for (;;) {
+        try {
+            context.run();
+            return;
+        } catch (const std::exception& error) {
+            std::fprintf(stderr, "cave-board: %s\n", error.what());
+        }
+    }
+}
+
 void HttpServer::Run(int threads) {
     asio::signal_set signals(context, SIGTERM, SIGINT);
     signals.async_wait([this](const boost::system::error_code& error, int) {
         if (!error) Stop();
     });
     std::vector<std::thread> pool;
-    for (int i = 1; i < threads; ++i) pool.emplace_back([this] { context.run(); });
-    context.run();
+    for (int i = 1; i < threads; ++i) pool.emplace_back([this] { Serve(); });
+    Serve();
     for (std::thread& thread : pool) thread.join();
 }

@@ -56,6 +56,7 @@ class HttpServer {
     Admission Admit(const std::string& peer, const std::shared_ptr<Session>& session);
     void Release(const std::string& peer, bool served);
     void Stop();
+    void Serve();
     void Drain(std::chrono::steady_clock::time_point until);
 
     ServerLimits limits;

@@ -141,7 +141,8 @@ void Session::ReadBody() {
     if (parser->is_done()) return Dispatch();
     if (boost::beast::iequals(Field(head, http::field::expect), "100-continue")) {
         static const std::string proceed = "HTTP/1.1 100 Continue\r\n\r\n";
-        asio::write(socket, asio::buffer(proceed));  // a few bytes into an empty send buffer
+        error_code lost;  // a client gone shows on the read that follows
+        asio::write(socket, asio::buffer(proceed), lost);  // a few bytes, an empty send buffer
     }
     http::async_read(socket, buffer, *parser,
                      [self = shared_from_this()](const error_code& error, std::size_t) {
