@@ -2,6 +2,7 @@
 """cave-board as a hostile client tries it, on loopback only: each attack is a case with the
 bound the server must keep (memory, time, status, the connection closed after a framing error).
 Usage: board_attack_test.py CAVE_BOARD"""
+import json
 import os
 import random
 import re
@@ -276,10 +277,21 @@ class Lifecycle(unittest.TestCase):
                 idle[0].close()
                 idle[2].settimeout(5)
                 self.assertIn(b" 200 ", idle[2].recv(4096))
+                idle[1].close()
+                # A run half sent when the server is told to stop is still answered.
+                body = json.dumps({"name": "late", "demo": demo_text(9, "")}).encode()
+                sending = socket.create_connection(("127.0.0.1", server.port), timeout=10)
+                sending.sendall(b"POST /api/runs HTTP/1.1\r\nHost: x\r\nContent-Type: "
+                                b"application/json\r\nContent-Length: %d\r\n\r\n" % len(body)
+                                + body[:10])
+                time.sleep(0.2)
                 server.process.send_signal(signal.SIGTERM)
+                time.sleep(0.3)
+                sending.sendall(body[10:])
+                answer, _ = sending.recv(4096), sending.close()
+                self.assertEqual(head_of(answer)[0], 201, answer)
                 self.assertEqual(server.process.wait(timeout=12), 0)
-                for sock in idle[1:]:
-                    sock.close()
+                idle[2].close()
             finally:
                 server.kill()
 
