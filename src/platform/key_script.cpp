@@ -128,7 +128,7 @@ std::optional<std::uint64_t> ParseDecimal(const std::string& text, std::uint64_t
     for (const char c : text) {
         if (c < '0' || c > '9') return std::nullopt;
         const std::uint64_t digit = static_cast<std::uint64_t>(c - '0');
-        if (value > (max - digit) / 10) return std::nullopt;
+        if (digit > max || value > (max - digit) / 10) return std::nullopt;
         value = value * 10 + digit;
     }
     return value;
