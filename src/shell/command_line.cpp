@@ -202,7 +202,7 @@ std::string UsageText() {
         "Controls (keyboard, mouse or touch, controller):\n"
         "  Up      lift the ball while held; so do the left mouse button or a finger\n"
         "          held on the window, and a controller's A, D-pad up or left stick up\n"
-        "  W B K   lift players 2, 3 and 4 (--players)\n"
+        "  W B K   lift players 2, 3 and 4 (--players); controller n lifts player n\n"
         "  P       pause; P again resumes (a controller's Start)\n"
         "  Escape  quit at once (a controller's Back)\n"
         "  Alt+Enter or F11  full screen, or back to the window\n";
