@@ -7,6 +7,7 @@
 
 #include "cave/cave.h"
 #include "game/frame_loop.h"
+#include "game/ghost.h"
 #include "headless_game.h"
 #include "platform/display.h"
 #include "platform/drawing.h"
@@ -21,8 +22,10 @@ constexpr std::uint32_t kSeed = 2024;
 // A game ready for its first frame, shut down when the benchmark is done.
 class Game {
   public:
-    Game() {
-        if (const std::int32_t error = harness::StartGame({.Seed = kSeed}); error != 0) {
+    explicit Game(std::size_t ghosts = 0) {
+        const harness::GameSetup setup{.Seed = kSeed,
+                                       .Ghosts = std::vector<Demo>(ghosts, Demo{kSeed, {}})};
+        if (const std::int32_t error = harness::StartGame(setup); error != 0) {
             std::fprintf(stderr, "the game did not start: error %d\n", error);
             std::abort();
         }
@@ -87,5 +90,26 @@ void BM_Frame(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_Frame);
+
+// The same frame with 99 ghosts beside the ball, all kept flying as well.
+void BM_FrameWith99Ghosts(benchmark::State& state) {
+    const Game game(99);
+    for (auto _ : state) {
+        harness::KeepBallInPassage();
+        const CaveColumn& column = harness::ColumnAt(160);
+        for (Ghost& ghost : Race.Ghosts) {
+            ghost.Ball.Y = static_cast<float>((column.Upper + column.Lower) / 2.0 - 4.0);
+            ghost.Ball.VelY = 0.0f;
+        }
+        StartFrame();
+        ComposePicture();
+        benchmark::ClobberMemory();
+        if (Loop.AnyFlying == 0 || Race.Ghosts.back().Ball.Crashed != 0) {
+            state.SkipWithError("a ball crashed: the frames measured are not running frames");
+            break;
+        }
+    }
+}
+BENCHMARK(BM_FrameWith99Ghosts);
 
 }  // namespace

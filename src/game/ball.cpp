@@ -24,8 +24,17 @@ bool TouchesRock(const CaveColumn& column, const Player& player) {
 
 }  // namespace
 
+const CaveColumn& SelectColumn(std::int32_t x) {
+    // A ball off the display meets the nearest column on it.
+    ListSelect(ColumnList, std::clamp(x, 0, ListCount(ColumnList) - 1));
+    return *ListCurrent(ColumnList);
+}
+
 bool UpdatePlayer(Player& player) {
-    const bool held = IsKeyDown(player.Key) != 0;
+    return FlyBall(player, IsKeyDown(player.Key) != 0, SelectColumn);
+}
+
+bool FlyBall(Player& player, bool held, const CaveColumn& (*columnAt)(std::int32_t x)) {
     if (player.Crashed != 0) {
         // A crashed ball stays where it hit and moves with the rock.
         player.X = static_cast<float>(player.X - static_cast<double>(kScrollStep));
@@ -38,10 +47,7 @@ bool UpdatePlayer(Player& player) {
                                                        static_cast<double>(kGravity));
     if (held) player.VelY = static_cast<float>(static_cast<double>(player.VelY) - player.Lift);
 
-    // A ball off the display meets the nearest column on it.
-    const std::int32_t last = ListCount(ColumnList) - 1;
-    ListSelect(ColumnList, std::clamp(RoundToInt(player.X), 0, last));
-    const CaveColumn& column = *ListCurrent(ColumnList);
+    const CaveColumn& column = columnAt(RoundToInt(player.X));
     player.Score += ScoreIncrement(column);
     if (TouchesRock(column, player)) player.Crashed = 1;
     return true;

@@ -3,6 +3,7 @@
 #include "cave/cave.h"
 #include "cave/rounding.h"
 #include "game/ball.h"
+#include "game/ghost.h"
 #include "game/hud.h"
 #include "game/player.h"
 #include "game/rock_drift.h"
@@ -48,6 +49,7 @@ void StartFrame() {
     CountFrame();
     ReadKeys();
     MoveBalls();
+    MoveGhosts();
 }
 
 // The cave is copied before it scrolls, so the picture shows what this frame's balls met.
@@ -56,6 +58,7 @@ void ComposePicture() {
     BlitImage(kCaveSprite, 0, 0);
     ScrollCave(kScrollStep);
     DriftRockColour();
+    DrawGhosts();
     const Player* last = nullptr;
     ListReset(PlayerList);
     while (const Player* player = ListNext(PlayerList)) {

@@ -2,6 +2,7 @@
 
 #include "cave/cave.h"
 #include "game/frame_loop.h"
+#include "game/ghost.h"
 #include "game/player.h"
 
 void ResetGameState() {
@@ -9,4 +10,5 @@ void ResetGameState() {
     ListDestroy(ColumnList);
     Look = CaveLook{};
     Loop = FrameLoop{};
+    Race = GhostRace{};
 }

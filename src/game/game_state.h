@@ -4,6 +4,7 @@
 //   PlayerList  the roster, one Player per ball               (game/player.h)
 //   ColumnList  one CaveColumn per screen column              (cave/cave.h)
 //   Look        the rock colour and the texture's brightness  (cave/cave.h)
+//   Race        the ghosts flown beside the live balls         (game/ghost.h)
 // The platform's libraries keep theirs behind ResetPlatformState (platform/system.h).
 #pragma once
 

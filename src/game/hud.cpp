@@ -8,6 +8,7 @@
 #include "game/frame_loop.h"
 #include "platform/display.h"
 #include "platform/drawing.h"
+#include "platform/font.h"
 #include "platform/system.h"
 
 namespace {
@@ -18,6 +19,19 @@ ReadOut NumberReadOut(const char* prefix, std::int32_t value) {
     std::memcpy(out.Text, prefix, length);
     std::to_chars(out.Text + length, out.Text + sizeof(out.Text) - 1, value);
     return out;
+}
+
+// Several players: each score in its ball's colour, one line each, the last player's on the
+// line a single player's score takes and the others stacked above it in roster order.
+void DrawScores() {
+    std::int32_t y = kScoreTextY - (ListCount(PlayerList) - 1) * kGlyphHeight;
+    for (const List<Player>::Node* node = PlayerList.First; node != nullptr; node = node->Next) {
+        const Player& player = node->Rec;
+        SetDrawColour(RedOf(player.Colour), GreenOf(player.Colour), BlueOf(player.Colour));
+        SetTextCursor(kScoreTextX, y);
+        DrawTextAtCursor(NumberReadOut("", player.Score / 1000).Text);
+        y += kGlyphHeight;
+    }
 }
 
 }  // namespace
@@ -37,7 +51,11 @@ void DrawHud(const Player& scored) {
     const std::uint32_t elapsed = TickCount() - Loop.FpsWindowStart;
     SetTextCursor(kFpsTextX, kFpsTextY);
     DrawTextAtCursor(FpsReadOut(Loop.FpsFrameCount, elapsed).Text);
-    SetTextCursor(kScoreTextX, kScoreTextY);
-    DrawTextAtCursor(NumberReadOut("", scored.Score / 1000).Text);
+    if (ListCount(PlayerList) > 1) {
+        DrawScores();
+    } else {
+        SetTextCursor(kScoreTextX, kScoreTextY);
+        DrawTextAtCursor(NumberReadOut("", scored.Score / 1000).Text);
+    }
     EndDrawing();
 }

@@ -10,7 +10,7 @@ inline constexpr std::int32_t kFpsTextY = 10;
 inline constexpr std::int32_t kScoreTextX = 270;
 inline constexpr std::int32_t kScoreTextY = 190;
 
-// Draws onto the back buffer, with `scored`'s points.
+// Draws onto the back buffer, with `scored`'s points; with several players, everyone's.
 void DrawHud(const Player& scored);
 
 // A short text drawn on the picture, built without allocating.

@@ -49,9 +49,10 @@ void PlayChanges(std::uint8_t keys[256]) {
 
 }  // namespace
 
-void StartKeyRecording(std::uint32_t seed, const Demo* playback) {
+void StartKeyRecording(std::uint32_t seed, const Demo* playback, std::int32_t players) {
     ResetKeyRecorderState();
     Recorder.Recording.Seed = seed;
+    Recorder.Recording.Players = playback != nullptr ? playback->Players : players;
     Recorder.Recording.Changes.reserve(kReservedChanges);
     if (playback == nullptr) return;
     Recorder.Playing = true;
@@ -71,6 +72,7 @@ const Demo& KeyRecording() { return Recorder.Recording; }
 // The recording's memory is kept for the next game.
 void ResetKeyRecorderState() {
     Recorder.Recording.Seed = 0;
+    Recorder.Recording.Players = 1;
     Recorder.Recording.Changes.clear();
     Recorder.Polls = 0;
     std::memset(Recorder.Last, 0, sizeof Recorder.Last);

@@ -5,6 +5,10 @@
 namespace {
 
 constexpr int kDemoVersion = 1;
+// A game of several players has its own version, so that a reader that knows only one player
+// refuses it rather than playing it wrong.
+constexpr int kSeveralPlayersVersion = 2;
+constexpr std::uint64_t kMostPlayers = 4;
 constexpr std::uint32_t kMaxU32 = 4294967295u;
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
@@ -65,18 +69,31 @@ ParsedKeys ParseLinesFrom(const std::vector<std::string>& lines, std::size_t fir
     return keys;
 }
 
-// The seed of a '# cave demo 1 seed <N>' line; an error text when the line is not one.
-std::string ParseHeader(const std::string& line, std::uint32_t& seed) {
+// The player count of a version 2 header's last two fields; an error text when they are wrong.
+std::string ParsePlayers(const std::vector<std::string>& fields, Demo& demo) {
+    const auto players = fields.size() == 8 && fields[6] == "players"
+                             ? ParseDecimal(fields[7], kMostPlayers)
+                             : std::nullopt;
+    if (!players || *players < 2) return "players not in 2..4";
+    demo.Players = static_cast<std::int32_t>(*players);
+    return {};
+}
+
+// The seed (and player count) of a '# cave demo 1 seed <N>' or
+// '# cave demo 2 seed <N> players <K>' line; an error text when the line is not one.
+std::string ParseHeader(const std::string& line, Demo& demo) {
     const std::vector<std::string> fields = SplitFields(line);
-    if (fields.size() != 6 || fields[0] != "#" || fields[1] != "cave" || fields[2] != "demo" ||
+    if (fields.size() < 6 || fields[0] != "#" || fields[1] != "cave" || fields[2] != "demo" ||
         fields[4] != "seed") {
         return "not a demo header '# cave demo " + std::to_string(kDemoVersion) + " seed <N>'";
     }
-    if (fields[3] != std::to_string(kDemoVersion)) return "unknown demo version";
+    const bool several = fields[3] == std::to_string(kSeveralPlayersVersion);
+    if (fields[3] != std::to_string(kDemoVersion) && !several) return "unknown demo version";
+    if (!several && fields.size() != 6) return "not a demo header";
     const auto value = ParseDecimal(fields[5], kMaxU32);
     if (!value) return "seed not in 0..4294967295";
-    seed = static_cast<std::uint32_t>(*value);
-    return {};
+    demo.Seed = static_cast<std::uint32_t>(*value);
+    return several ? ParsePlayers(fields, demo) : std::string();
 }
 
 }  // namespace
@@ -111,7 +128,7 @@ std::optional<std::uint64_t> ParseDecimal(const std::string& text, std::uint64_t
     for (const char c : text) {
         if (c < '0' || c > '9') return std::nullopt;
         const std::uint64_t digit = static_cast<std::uint64_t>(c - '0');
-        if (value > (max - digit) / 10) return std::nullopt;
+        if (digit > max || value > (max - digit) / 10) return std::nullopt;
         value = value * 10 + digit;
     }
     return value;
@@ -124,7 +141,7 @@ ParsedDemo ParseDemo(const std::string& text) {
     const std::vector<std::string> lines = SplitLines(text);
     std::string header = lines.empty() ? std::string() : lines[0];
     DropCarriageReturn(header);
-    const std::string wrong = ParseHeader(header, demo.Value.Seed);
+    const std::string wrong = ParseHeader(header, demo.Value);
     if (!wrong.empty()) {
         demo.Error = LineError(1, wrong, header);
         return demo;
@@ -145,6 +162,10 @@ std::string KeyScriptText(const std::vector<KeyChange>& changes) {
 }
 
 std::string DemoText(const Demo& demo) {
-    return "# cave demo " + std::to_string(kDemoVersion) + " seed " + std::to_string(demo.Seed) +
-           "\n# poll code state\n" + KeyScriptText(demo.Changes);
+    const std::string header =
+        demo.Players == 1
+            ? "# cave demo " + std::to_string(kDemoVersion) + " seed " + std::to_string(demo.Seed)
+            : "# cave demo " + std::to_string(kSeveralPlayersVersion) + " seed " +
+                  std::to_string(demo.Seed) + " players " + std::to_string(demo.Players);
+    return header + "\n# poll code state\n" + KeyScriptText(demo.Changes);
 }

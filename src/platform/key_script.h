@@ -1,5 +1,6 @@
 // The keyboard of a game as text: key scripts, one '<poll> <code> <down|up>' a line, and demo
-// files, a key script under a first line '# cave demo 1 seed <N>' that names its start tick.
+// files, a key script under a first line '# cave demo 1 seed <N>' that names its start tick
+// (a game of several players: '# cave demo 2 seed <N> players <K>', K from 2 to 4).
 // Blank lines and lines starting with '#' are ignored, so a demo is also a key script.
 #pragma once
 
@@ -18,6 +19,7 @@ struct KeyChange {
 struct Demo {
     std::uint32_t Seed = 0;  // the millisecond tick count the game started with
     std::vector<KeyChange> Changes;
+    std::int32_t Players = 1;  // balls on the cave, each lifted by its own key
 };
 
 struct ParsedKeys {

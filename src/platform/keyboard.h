@@ -4,9 +4,14 @@
 
 #include <cstdint>
 
+#include "platform/host/player_keys.h"
+
 inline constexpr std::int32_t kKeyEscape = 1;
 inline constexpr std::int32_t kKeyP = 25;
 inline constexpr std::int32_t kKeyUp = 200;
+// Player n (from 1) lifts with kPlayerKeys[n - 1]; player 1 with Up.
+using host::kMaxPlayers;
+using host::kPlayerKeys;
 
 extern std::uint8_t KeyState[256];  // bit 7 set: down at the last successful poll
 extern std::uint8_t KeyLatch[256];  // 1: seen down by WasKeyReleased, release not yet reported

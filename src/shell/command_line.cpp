@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "platform/key_script.h"
+#include "platform/keyboard.h"
 #include "shell/program.h"
 #include "version.h"
 
@@ -77,6 +78,23 @@ std::string SetCave(CommandLine& line, std::string_view argument) {
     return {};
 }
 
+std::string SetPlayers(CommandLine& line, std::string_view argument) {
+    const auto players = ParseDecimal(std::string(argument), kMaxPlayers);
+    if (!players || *players < 2) {
+        return Join({"--players takes a number from 2 to ", std::to_string(kMaxPlayers), ", not ",
+                     Quoted(argument)});
+    }
+    line.Players = static_cast<std::int32_t>(*players);
+    return {};
+}
+
+std::string SetGhost(CommandLine& line, std::string_view argument) {
+    if (line.Ghosts.size() == kMaxGhosts) {
+        return Join({"--ghost: at most ", std::to_string(kMaxGhosts), " ghosts"});
+    }
+    return SetFile(line.Ghosts.emplace_back(), "--ghost", argument);
+}
+
 std::string SetScores(CommandLine& line, std::string_view) {
     line.Scores = true;
     return {};
@@ -92,6 +110,8 @@ constexpr OptionRule kOptions[] = {
     {"--fullscreen", "", "start in full screen (Alt+Enter or F11 switches)", SetFullScreen},
     {"--daily", "", "fly today's cave, the same for everyone (UTC date)", SetDaily},
     {"--cave", "N", "fly the cave of seed N, 0 to 4294967295", SetCave},
+    {"--players", "N", "N players (2 to 4) at one keyboard: Up, W, B and K lift", SetPlayers},
+    {"--ghost", "DEMO", "race a recorded run (file or watch link); up to 99 times", SetGhost},
     {"--record", "FILE", "when the game ends, write its demo to FILE", SetRecord},
     {"--play", "FILE", "play a demo back (a file or a watch link); Escape ends it", SetPlay},
     {"--share", "FILE", "print the watch link of the demo in FILE and end", SetShare},
@@ -156,6 +176,10 @@ ParsedCommandLine ParseCommandLine(int argc, const char* const* argv) {
     if (chosen != nullptr && !options.Play.empty()) {
         return {CommandLine{}, Join({chosen, " and --play cannot go together"})};
     }
+    // A demo brings its own players.
+    if (options.Players > 1 && !options.Play.empty()) {
+        return {CommandLine{}, "--players and --play cannot go together"};
+    }
     return parsed;
 }
 
@@ -178,6 +202,7 @@ std::string UsageText() {
         "Controls (keyboard, mouse or touch, controller):\n"
         "  Up      lift the ball while held; so do the left mouse button or a finger\n"
         "          held on the window, and a controller's A, D-pad up or left stick up\n"
+        "  W B K   lift players 2, 3 and 4 (--players); controller n lifts player n\n"
         "  P       pause; P again resumes (a controller's Start)\n"
         "  Escape  quit at once (a controller's Back)\n"
         "  Alt+Enter or F11  full screen, or back to the window\n";

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 struct CommandLine {
     bool Help = false;
@@ -19,7 +20,12 @@ struct CommandLine {
     bool Daily = false;                 // fly today's cave
     std::optional<std::uint32_t> Cave;  // fly the cave of this seed
     std::string Share;                  // print the watch link of this demo file and end
+    std::int32_t Players = 1;           // balls at this keyboard, 1 to 4
+    std::vector<std::string> Ghosts;    // recorded runs (files or watch links) flown beside
 };
+
+// Ghosts one game may fly at once.
+inline constexpr std::size_t kMaxGhosts = 99;
 
 struct ParsedCommandLine {
     CommandLine Options;

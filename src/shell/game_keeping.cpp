@@ -17,6 +17,8 @@ void SetGameKeeping(GameKeeping keeping) { Keeping = std::move(keeping); }
 
 const Demo* PlaybackDemo() { return Keeping.Playback ? &*Keeping.Playback : nullptr; }
 
+const Company& GameCompany() { return Keeping.Fliers; }
+
 std::optional<std::int32_t> LastReportedPoints() { return LastPoints; }
 
 std::optional<std::uint32_t> ChosenSeed() {
@@ -31,7 +33,7 @@ void KeepGame(std::optional<std::int32_t> reportedPoints) {
         std::fprintf(stderr, "cave: cannot write the demo '%s'\n", Keeping.RecordPath.c_str());
     }
     // A demo played back is no new game.
-    if (Keeping.BestScores && reportedPoints && !Keeping.Playback) {
+    if (Keeping.BestScores && reportedPoints && !Keeping.Playback && game.Players == 1) {
         AddBestScore(UserDataFolder(), *reportedPoints, DemoText(game), CaveLabel(Keeping.Cave));
     }
 }

@@ -40,6 +40,13 @@ int ShareDemo(const std::string& source) {
         TellUser("cave: " + error + "\n", true);
         return kBadCommandLineStatus;
     }
+    // A watch link carries one player's keys.
+    if (demo->Players > 1) {
+        TellUser("cave: --share: the demo " + source + " is a game of " +
+                     std::to_string(demo->Players) + " players; watch links carry one\n",
+                 true);
+        return kBadCommandLineStatus;
+    }
     const std::string site = SiteAddress();
     const std::string payload = WatchPayload(*demo);
     TellUser((site.empty() ? payload : site + "#watch=" + payload) + "\n", false);
@@ -52,6 +59,26 @@ CaveChoice ChosenCave(const CommandLine& options) {
     if (!options.Daily) return {};
     const CivilDate today = TodayUtc();
     return {CaveChoice::Kind::Daily, DailySeed(today), today};
+}
+
+// The ghosts' runs, all on the cave the game flies; a random cave becomes the first ghost's.
+// Returns what is wrong, naming the ghost, empty when all are good.
+std::string LoadGhosts(const std::vector<std::string>& sources, GameKeeping& keeping) {
+    for (const std::string& source : sources) {
+        std::optional<Demo> ghost;
+        if (std::string error = LoadDemo("--ghost", source, ghost); !error.empty()) return error;
+        const std::optional<std::uint32_t> seed =
+            keeping.Playback                               ? std::optional(keeping.Playback->Seed)
+            : keeping.Cave.How != CaveChoice::Kind::Random ? std::optional(keeping.Cave.Seed)
+                                                           : std::nullopt;
+        if (!seed) keeping.Cave = {CaveChoice::Kind::Given, ghost->Seed, {}};
+        if (seed && *seed != ghost->Seed) {
+            return "--ghost " + source + ": flies the cave of seed " + std::to_string(ghost->Seed) +
+                   ", not this game's " + std::to_string(*seed);
+        }
+        keeping.Fliers.Ghosts.push_back(std::move(*ghost));
+    }
+    return {};
 }
 
 // Status 1 when the table is there but cannot be read.
@@ -84,12 +111,13 @@ int main(int argc, char** argv) {
     if (options.Scores) return ShowBestScores();
     if (!options.Share.empty()) return ShareDemo(options.Share);
     GameKeeping keeping{std::nullopt, options.Record, true, ChosenCave(options)};
-    if (!options.Play.empty()) {
-        const std::string error = LoadDemo("--play", options.Play, keeping.Playback);
-        if (!error.empty()) {
-            TellUser("cave: " + error + "\n", true);
-            return kBadCommandLineStatus;
-        }
+    keeping.Fliers.Players = options.Players;
+    std::string error;
+    if (!options.Play.empty()) error = LoadDemo("--play", options.Play, keeping.Playback);
+    if (error.empty()) error = LoadGhosts(options.Ghosts, keeping);
+    if (!error.empty()) {
+        TellUser("cave: " + error + "\n", true);
+        return kBadCommandLineStatus;
     }
     SetGameKeeping(std::move(keeping));
     SetScreenScale(options.Scale != 0 ? options.Scale : DesktopScale());

@@ -5,6 +5,7 @@
 
 #include "cave/cave.h"
 #include "game/game_state.h"
+#include "game/ghost.h"
 #include "game/player.h"
 #include "platform/display.h"
 #include "platform/drawing.h"
@@ -13,6 +14,7 @@
 #include "platform/random.h"
 #include "platform/system.h"
 #include "shell/game_keeping.h"
+#include "shell/ghost_run.h"
 #include "shell/shutdown.h"
 
 namespace {
@@ -32,6 +34,25 @@ void ChooseRockColour() {
     if (full == 2) rock.Blue = 255;
 }
 
+// Player 1's red, then colours that read on the light rock (every rock component is 192 or more,
+// so each ball has a component well below it) and stay apart for the common colour-vision
+// deficiencies: dark red, dark blue, light orange and light cyan differ in lightness and along
+// blue-yellow, which red-green blindness keeps, and along red-green, which blue-yellow blindness
+// keeps.
+constexpr std::int32_t kPlayerColours[kMaxPlayers] = {PackRGB(255, 0, 0), PackRGB(0, 96, 255),
+                                                      PackRGB(255, 176, 0), PackRGB(0, 255, 255)};
+
+// The players in roster order, then the ghosts; false when an image cannot be made.
+bool CreateFliers(std::int32_t players, const std::vector<Demo>& ghosts) {
+    for (std::int32_t n = 0; n < players; ++n) {
+        if (!CreatePlayer(4, 1.0f, kPlayerColours[n], kPlayerKeys[n])) return false;
+    }
+    for (const Demo& ghost : ghosts) {
+        if (!AddGhost(GhostLiftFrames(ghost))) return false;
+    }
+    return true;
+}
+
 // Everything a previous game in this process left behind goes, so that games can run in a row.
 void ZeroProgramState() {
     ResetPlatformState();
@@ -42,7 +63,7 @@ void ZeroProgramState() {
 
 void SetScreenScale(std::int32_t scale) { ScreenScale = std::clamp(scale, 1, kMaxScreenScale); }
 
-std::int32_t StartProgram(const Demo* playback) {
+std::int32_t StartProgram(const Demo* playback, const Company& company) {
     ZeroProgramState();
     InitRandom();
     InitDrawing();
@@ -53,7 +74,8 @@ std::int32_t StartProgram(const Demo* playback) {
                                : chosen            ? *chosen
                                                    : TickCount();
     SeedRandom(seed);
-    StartKeyRecording(seed, playback);
+    const std::int32_t players = playback != nullptr ? playback->Players : company.Players;
+    StartKeyRecording(seed, playback, players);
     ChooseRockColour();
     Look.RockBrightness = 255;
     Look.CaveBrightness = 190;
@@ -62,7 +84,7 @@ std::int32_t StartProgram(const Demo* playback) {
     // The keyboard is not even tried without a display.
     if (InitDisplaySystem() == 0 || OpenKeyboardDevice() == 0) return kErrorDisplaySystem;
     if (const std::int32_t error = OpenGameScreen(); error != 0) return error;
-    if (!CreatePlayer(4, 1.0f, PackRGB(255, 0, 0), kKeyUp)) return kErrorBallImage;
+    if (!CreateFliers(std::clamp(players, 1, kMaxPlayers), company.Ghosts)) return kErrorBallImage;
     return 0;
 }
 
@@ -83,7 +105,7 @@ std::int32_t OpenGameScreen() {
 }
 
 int RunProgram() {
-    const std::int32_t error = StartProgram(PlaybackDemo());
+    const std::int32_t error = StartProgram(PlaybackDemo(), GameCompany());
     if (error != 0) return EndProgram({GameOutcome::Ending::Fatal, {}, error});
     const GameOutcome outcome = RunGame();
     // Kept before the box, which waits for the player.

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "game/frame_loop.h"
 #include "platform/key_script.h"
@@ -23,9 +24,16 @@ inline constexpr std::int32_t kMaxScreenScale = 8;
 // shutdown path. Returns the exit status.
 int RunProgram();
 
-// Start-up up to and including the first player: 0 when the game is ready for its first frame
-// (RunGame), else the number of the fatal error that stopped it, not yet shown. With a demo, the
-// game is that demo's.
-std::int32_t StartProgram(const Demo* playback = nullptr);
+// Who flies besides the first player: more players at one keyboard, and ghosts of recorded runs
+// on the same cave.
+struct Company {
+    std::int32_t Players = 1;  // 1 to 4; a demo played back brings its own
+    std::vector<Demo> Ghosts;
+};
+
+// Start-up up to and including the players and ghosts: 0 when the game is ready for its first
+// frame (RunGame), else the number of the fatal error that stopped it, not yet shown. With a demo,
+// the game is that demo's.
+std::int32_t StartProgram(const Demo* playback = nullptr, const Company& company = {});
 // The window, its display and the first cave; 0, or the fatal error's number.
 std::int32_t OpenGameScreen();

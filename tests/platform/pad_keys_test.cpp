@@ -33,6 +33,10 @@ TEST(PadKeys, ButtonsAndStickHoldTheGameKeys) {
     EXPECT_EQ(KeysOf({host::kXInputBack, 0}), Held({kEscape}));
     // Buttons the game has no use for (d-pad down, B, X, Y, shoulders) hold nothing.
     EXPECT_EQ(KeysOf({0x0002 | 0x2000 | 0x4000 | 0x8000 | 0x0100 | 0x0200, 0}), Held({}));
+    // Pad n lifts player n; Start and Back stay the game's own on every pad.
+    Keys keys{};
+    host::AddPadKeys(host::PadOfXInput({host::kXInputA | host::kXInputStart, 0}), keys.data(), 3);
+    EXPECT_EQ(keys, Held({host::kPlayerKeys[3], kP}));
 }
 
 TEST(PadKeys, StickLiftsOnlyPastHalfWayUp) {

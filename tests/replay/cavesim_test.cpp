@@ -69,6 +69,12 @@ TEST(DemoTest, WritesWhatItReadsAndNamesABadHeader) {
     EXPECT_EQ(back.Value.Seed, demo.Seed);
     EXPECT_EQ(KeyScriptText(back.Value.Changes), KeyScriptText(demo.Changes));
     EXPECT_EQ(ParseDemo("# cave demo 1 seed 0\r\n\r\n").Error, "");
+    EXPECT_EQ(back.Value.Players, 1);
+    EXPECT_EQ(text.rfind("# cave demo 1 seed 4294967295\n", 0), 0u);
+    // Several players get a header of their own, which readers of one player refuse.
+    const Demo four{7, {{3, 48, true}}, 4};
+    EXPECT_EQ(DemoText(four).rfind("# cave demo 2 seed 7 players 4\n", 0), 0u);
+    EXPECT_EQ(ParseDemo(DemoText(four)).Value.Players, 4);
 
     const char* bad[] = {"",
                          "1 200 down",
@@ -76,7 +82,11 @@ TEST(DemoTest, WritesWhatItReadsAndNamesABadHeader) {
                          "# cave demo 1 seed 4294967296",
                          "# cave demo 1 seed",
                          "#cave demo 1 seed 1",
-                         "# cave demo 1 seed 1 more"};
+                         "# cave demo 1 seed 1 more",
+                         "# cave demo 1 seed 1 players 2",
+                         "# cave demo 2 seed 1 players 1",
+                         "# cave demo 2 seed 1 players 5",
+                         "# cave demo 2 seed 1 gamers 2"};
     for (const char* header : bad) {
         const ParsedDemo parsed = ParseDemo(std::string(header) + "\n5 200 down\n");
         EXPECT_EQ(parsed.Error.rfind("line 1:", 0), 0u) << header << ": " << parsed.Error;

@@ -52,6 +52,29 @@ std::string ReadScript(const Options& options, ParsedScript& script) {
     return (demo ? "demo " : "script ") + path + ", " + script.Error;
 }
 
+// The ghosts' runs, each on the run's cave; with no seed chosen the run flies the first ghost's.
+// Returns what is wrong, naming the ghost, empty when all are good.
+std::string ReadGhosts(Options& run, std::vector<Demo>& ghosts) {
+    for (const std::string& path : run.Ghosts) {
+        std::string text;
+        if (path.find("#watch=") != std::string::npos || !ReadAll(path, text)) {
+            if (!LooksLikeWatchLink(path)) return "--ghost: cannot read '" + path + "'";
+            text = path;
+        }
+        ParsedDemo ghost = ParseAnyDemo(text);
+        if (!ghost.Error.empty()) return "ghost " + path + ", " + ghost.Error;
+        if (!run.SeedGiven) run.Seed = ghost.Value.Seed;
+        run.SeedGiven = true;
+        if (ghost.Value.Seed != run.Seed) {
+            return "--ghost " + path + ": flies the cave of seed " +
+                   std::to_string(ghost.Value.Seed) + ", not this run's " +
+                   std::to_string(run.Seed);
+        }
+        ghosts.push_back(std::move(ghost.Value));
+    }
+    return {};
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -68,7 +91,13 @@ int main(int argc, char** argv) {
     const std::string failure = ReadScript(options, script);
     if (!failure.empty()) return Fail(failure);
     Options run = options;
-    if (script.Seed) run.Seed = *script.Seed;
+    if (script.Seed) {
+        run.Seed = *script.Seed;
+        run.SeedGiven = true;
+        run.Players = script.Players;
+    }
+    std::vector<Demo> ghosts;
+    if (const std::string wrong = ReadGhosts(run, ghosts); !wrong.empty()) return Fail(wrong);
 
     OutputFile trace;
     if (options.Trace == "-") {
@@ -76,7 +105,7 @@ int main(int argc, char** argv) {
     } else if (!options.Trace.empty() && !OpenOutput(trace, options.Trace)) {
         return Fail(CannotWriteTrace(options.Trace));
     }
-    const int status = RunCavesim(run, script.Events, trace.File);
+    const int status = RunCavesim(run, script.Events, trace.File, ghosts);
     if (!CloseOutput(trace, status != 2)) return Fail(CannotWriteTrace(options.Trace));
     return status;
 }

@@ -3,11 +3,12 @@
 #include <limits>
 
 #include "platform/key_script.h"
+#include "platform/keyboard.h"
 #include "shell/daily_cave.h"
 
 const char* const kUsage =
     "usage: cavesim [--seed N | --daily DATE | --demo FILE] [--frames N] [--script FILE]\n"
-    "               [--trace FILE]"
+    "               [--players N] [--ghost FILE]... [--trace FILE]"
     " [--dump-frame FILE] [--dump-cave FILE] [--keep-flying]\n"
     "\n"
     "Plays the game headless from a key script, with virtual time.\n"
@@ -18,6 +19,10 @@ const char* const kUsage =
     "  --script FILE     key events, one '<poll> <code> <down|up>' a line; '-' is stdin\n"
     "  --demo FILE       a recorded game: its seed and key events; '-' is stdin;\n"
     "                    a watch link or its payload may stand in for FILE\n"
+    "  --players N       N balls, 2 to 4; player n lifts with key 200, 17, 48, 37\n"
+    "                    (Up, W, B, K) in the script\n"
+    "  --ghost FILE      fly a recorded run (demo or watch link) beside them, on its\n"
+    "                    cave; up to 99 times\n"
     "  --trace FILE      write the frame trace; '-' is stdout\n"
     "  --dump-frame FILE the last presented picture, binary PPM\n"
     "  --dump-cave FILE  the cave image at the end of the run, binary PPM\n"
@@ -33,7 +38,7 @@ constexpr std::uint64_t kMaxU32 = std::numeric_limits<std::uint32_t>::max();
 
 bool TakesValue(const std::string& name) {
     for (const char* known : {"--seed", "--daily", "--frames", "--script", "--demo", "--trace",
-                              "--dump-frame", "--dump-cave"}) {
+                              "--dump-frame", "--dump-cave", "--players", "--ghost"}) {
         if (name == known) return true;
     }
     return false;
@@ -41,6 +46,18 @@ bool TakesValue(const std::string& name) {
 
 // Applies one known option with its value; returns an error text, empty when it was good.
 std::string ApplyOption(Options& options, const std::string& name, const std::string& value) {
+    if (name == "--players") {
+        const auto players = ParseDecimal(value, kMaxPlayers);
+        if (!players || *players < 2) return "--players: not a number in 2..4: '" + value + "'";
+        options.Players = static_cast<std::int32_t>(*players);
+        return {};
+    }
+    if (name == "--ghost") {
+        if (options.Ghosts.size() == kMaxGhosts) return "--ghost: at most 99 ghosts";
+        if (value.empty()) return "--ghost: empty file name";
+        options.Ghosts.push_back(value);
+        return {};
+    }
     if (name == "--daily") {
         const auto date = ParseCivilDate(value);
         if (!date) return "--daily: not a date YYYY-MM-DD from 1970 on: '" + value + "'";
@@ -99,11 +116,15 @@ ParsedOptions ParseOptions(int argc, const char* const* argv) {
                 return parsed;
             }
             seedGiven = name;
+            parsed.Values.SeedGiven = true;
         }
     }
     // A demo brings its own seed and keys.
     if (!parsed.Values.Demo.empty() && (!seedGiven.empty() || !parsed.Values.Script.empty())) {
         parsed.Error = "--demo cannot go with " + (seedGiven.empty() ? "--script" : seedGiven);
+    }
+    if (!parsed.Values.Demo.empty() && parsed.Values.Players > 1) {
+        parsed.Error = "--demo cannot go with --players: a demo brings its own";
     }
     return parsed;
 }

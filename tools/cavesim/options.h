@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 struct Options {
     std::uint32_t Seed = 0;               // the virtual tick count at start-up
@@ -17,12 +18,17 @@ struct Options {
     // run lasts as long as --frames says (benchmarks, memory checks); keys still apply.
     bool KeepFlying = false;
     bool Help = false;
+    bool SeedGiven = false;           // --seed or --daily
+    std::int32_t Players = 1;         // player n lifts with the table's key n (Up, W, B, K)
+    std::vector<std::string> Ghosts;  // recorded runs flown beside the players
 };
 
 struct ParsedOptions {
     Options Values;
     std::string Error;  // empty when the command line is good
 };
+
+inline constexpr std::size_t kMaxGhosts = 99;
 
 ParsedOptions ParseOptions(int argc, const char* const* argv);
 extern const char* const kUsage;

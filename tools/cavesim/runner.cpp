@@ -6,6 +6,7 @@
 #include "cave/cave.h"
 #include "crc32.h"
 #include "game/frame_loop.h"
+#include "game/ghost.h"
 #include "game/player.h"
 #include "headless_game.h"
 #include "platform/display.h"
@@ -50,6 +51,24 @@ bool StopAt(RunState& run, EndKind kind) {
     return false;
 }
 
+// Every ball after the first: 'P <n> ...' for player n, 'G <n> ...' for ghost n, each with its
+// X, Y, VelY, Score and Crashed as the first ball's line has them.
+void WriteBallLine(const RunState& run, char kind, std::size_t n, const Player& ball) {
+    std::fprintf(run.Trace, "%c %zu %.9g %.9g %.9g %d %d\n", kind, n, static_cast<double>(ball.X),
+                 static_cast<double>(ball.Y), static_cast<double>(ball.VelY), ball.Score,
+                 ball.Crashed);
+}
+
+void WriteOtherBalls(const RunState& run) {
+    std::size_t n = 1;
+    for (const List<Player>::Node* node = PlayerList.First->Next; node != nullptr;
+         node = node->Next) {
+        WriteBallLine(run, 'P', ++n, node->Rec);
+    }
+    n = 0;
+    for (const Ghost& ghost : Race.Ghosts) WriteBallLine(run, 'G', ++n, ghost.Ball);
+}
+
 void WriteFrameLine(const RunState& run) {
     const Player& player = PlayerList.First->Rec;
     const RgbColour& rock = Look.RockColour;
@@ -61,6 +80,7 @@ void WriteFrameLine(const RunState& run) {
                  static_cast<double>(player.VelY), player.Score, player.Crashed, rock.Red,
                  rock.Green, rock.Blue, static_cast<double>(column.Upper),
                  static_cast<double>(column.Lower), CaveCrc());
+    WriteOtherBalls(run);
 }
 
 class TraceWatcher : public GameWatcher {
@@ -143,7 +163,7 @@ std::string WriteDumps(RunState& run, const Options& options) {
 }  // namespace
 
 int RunCavesim(const Options& options, const std::vector<headless::KeyEvent>& events,
-               std::FILE* trace) {
+               std::FILE* trace, const std::vector<Demo>& ghosts) {
     RunState run;
     run.Trace = trace;
     run.FrameLimit = options.Frames;
@@ -153,8 +173,9 @@ int RunCavesim(const Options& options, const std::vector<headless::KeyEvent>& ev
         run.LastScriptPoll = std::max<std::uint64_t>(run.LastScriptPoll, event.Poll);
     }
     TraceWatcher watcher(run);
-    const GameOutcome outcome =
-        harness::PlayUntilEnd({.Seed = options.Seed, .Script = events}, &watcher);
+    const GameOutcome outcome = harness::PlayUntilEnd(
+        {.Seed = options.Seed, .Script = events, .Players = options.Players, .Ghosts = ghosts},
+        &watcher);
     // The cave as the game ended, before the shutdown path frees it; the box comes with it.
     KeepCave(run);
     headless::SetMessageHook(

@@ -11,6 +11,7 @@
 struct ParsedScript {
     std::vector<host::headless::KeyEvent> Events;
     std::optional<std::uint32_t> Seed;  // a demo's start tick
+    std::int32_t Players = 1;           // a demo's players
     std::string Error;                  // names the first malformed line; empty when good
 };
 

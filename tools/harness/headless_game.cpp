@@ -13,7 +13,7 @@ std::int32_t StartGame(const GameSetup& setup) {
     headless::SetStartTick(setup.Seed);
     headless::SetKeyScript(setup.Script);
     headless::SetFailures(setup.Failures);
-    return StartProgram(setup.Playback);
+    return StartProgram(setup.Playback, {setup.Players, setup.Ghosts});
 }
 
 std::vector<headless::KeyEvent> HostEvents(const std::vector<KeyChange>& changes) {

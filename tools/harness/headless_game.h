@@ -19,6 +19,8 @@ struct GameSetup {
     std::vector<host::headless::KeyEvent> Script = {};
     host::headless::Failures Failures = {};  // start-up steps made to fail
     const Demo* Playback = nullptr;          // a demo the game plays instead of the keyboard
+    std::int32_t Players = 1;                // balls lifted from the keyboard (a demo's own)
+    std::vector<Demo> Ghosts = {};           // recorded runs flown beside them
 };
 
 // A fresh host with this setup, then start-up: 0 when the game is ready for its first

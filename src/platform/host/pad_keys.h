@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+#include "platform/host/player_keys.h"
+
 namespace host {
 
 struct PadState {
@@ -15,14 +17,16 @@ struct PadState {
     int StickUp = 0;    // how far the left stick is pushed up: -32768 (down) .. 32768 (up)
 };
 
-// Marks down (0x80) in the 256-entry key table the keys this pad holds: Up (200) for the d-pad
-// up, the left stick pushed up past half way or the bottom button; P (25) for Start; Escape (1)
-// for Back. It never lets go of a key: the keyboard or the pointer may be holding it.
-constexpr void AddPadKeys(const PadState& pad, std::uint8_t keys[256]) {
+// Marks down (0x80) in the 256-entry key table the keys pad `index` (from 0) holds: its player's
+// lift key (Up for the first pad, W for the second, ...; Up past the fourth) for the d-pad up,
+// the left stick pushed up past half way or the bottom button; P (25) for Start; Escape (1) for
+// Back. It never lets go of a key: the keyboard or the pointer may be holding it.
+constexpr void AddPadKeys(const PadState& pad, std::uint8_t keys[256], int index = 0) {
     constexpr std::uint8_t kDown = 0x80;
     // Half way; a stick resting a little off centre must not lift the ball.
     constexpr int kHalfWayUp = 16384;
-    if (pad.DpadUp || pad.South || pad.StickUp >= kHalfWayUp) keys[200] = kDown;
+    const std::uint8_t lift = index >= 0 && index < kMaxPlayers ? kPlayerKeys[index] : 200;
+    if (pad.DpadUp || pad.South || pad.StickUp >= kHalfWayUp) keys[lift] = kDown;
     if (pad.Start) keys[25] = kDown;
     if (pad.Back) keys[1] = kDown;
 }

@@ -74,7 +74,8 @@ void HoldKeysOfPads(std::uint8_t keys[256]) {
         // A pad pulled out reads as not connected: what it held is let go with it.
         pads.Connected[slot] = XInputGetStateOnce()(slot, &pad) == ERROR_SUCCESS;
         if (pads.Connected[slot])
-            AddPadKeys(PadOfXInput({pad.Gamepad.wButtons, pad.Gamepad.sThumbLY}), keys);
+            AddPadKeys(PadOfXInput({pad.Gamepad.wButtons, pad.Gamepad.sThumbLY}), keys,
+                       static_cast<int>(slot));
     }
 }
 

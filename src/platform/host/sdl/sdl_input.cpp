@@ -115,7 +115,8 @@ bool HeldByHost(const SdlInput& input, SDL_Scancode scancode) {
 
 void AddInputKeys(const SdlInput& input, std::uint8_t keys[256]) {
     if (input.MouseHeld || !input.Fingers.empty()) keys[kUp] = 0x80;
-    for (SDL_GameController* pad : input.Pads) AddPadKeys(ReadPad(pad), keys);
+    int index = 0;
+    for (SDL_GameController* pad : input.Pads) AddPadKeys(ReadPad(pad), keys, index++);
 }
 
 void CloseInputs(SdlInput& input) {
