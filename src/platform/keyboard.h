@@ -4,9 +4,7 @@
 
 #include <cstdint>
 
-inline constexpr std::int32_t kKeyEscape = 1;
-inline constexpr std::int32_t kKeyP = 25;
-inline constexpr std::int32_t kKeyUp = 200;
+#include "platform/host/key_codes.h"  // kKeyEscape, kKeyP, kKeyUp
 
 extern std::uint8_t KeyState[256];  // bit 7 set: down at the last successful poll
 extern std::uint8_t KeyLatch[256];  // 1: seen down by WasKeyReleased, release not yet reported

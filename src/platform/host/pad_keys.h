@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+#include "platform/host/key_codes.h"
+
 namespace host {
 
 struct PadState {
@@ -22,9 +24,9 @@ constexpr void AddPadKeys(const PadState& pad, std::uint8_t keys[256]) {
     constexpr std::uint8_t kDown = 0x80;
     // Half way; a stick resting a little off centre must not lift the ball.
     constexpr int kHalfWayUp = 16384;
-    if (pad.DpadUp || pad.South || pad.StickUp >= kHalfWayUp) keys[200] = kDown;
-    if (pad.Start) keys[25] = kDown;
-    if (pad.Back) keys[1] = kDown;
+    if (pad.DpadUp || pad.South || pad.StickUp >= kHalfWayUp) keys[kKeyUp] = kDown;
+    if (pad.Start) keys[kKeyP] = kDown;
+    if (pad.Back) keys[kKeyEscape] = kDown;
 }
 
 }  // namespace host
