@@ -288,8 +288,9 @@ def scenario_any_user(session, args):
     box = session.probe(args.probe, "box", 60)
     session.run(["xdotool", "key", "Return"])
     expect(exit_status(game, 20, "dismissing the box") == 0, "status after the recorded game")
+    expect(os.path.exists(demo), "no demo in " + folder)
     with open(demo) as recorded:
-        expect(recorded.readline().startswith("# cave demo 1 seed "), "no demo in " + folder)
+        expect(recorded.readline().startswith("# cave demo 1 seed "), "not a demo: " + demo)
 
     with open(os.path.join(kept, "scores.txt")) as table:
         lines = table.read().splitlines()
