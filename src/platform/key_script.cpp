@@ -1,5 +1,6 @@
 #include "platform/key_script.h"
 
+#include <charconv>
 #include <cstdio>
 
 namespace {
@@ -123,14 +124,12 @@ std::vector<std::string> SplitLines(const std::string& text) {
 }
 
 std::optional<std::uint64_t> ParseDecimal(const std::string& text, std::uint64_t max) {
-    if (text.empty() || text.size() > 20) return std::nullopt;
+    // Digits alone: from_chars on an unsigned type takes no sign, and neither blanks nor a
+    // trailing word may pass.
     std::uint64_t value = 0;
-    for (const char c : text) {
-        if (c < '0' || c > '9') return std::nullopt;
-        const std::uint64_t digit = static_cast<std::uint64_t>(c - '0');
-        if (digit > max || value > (max - digit) / 10) return std::nullopt;
-        value = value * 10 + digit;
-    }
+    const char* end = text.data() + text.size();
+    const auto [stop, error] = std::from_chars(text.data(), end, value);
+    if (error != std::errc() || stop != end || value > max) return std::nullopt;
     return value;
 }
 

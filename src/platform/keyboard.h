@@ -4,11 +4,9 @@
 
 #include <cstdint>
 
+#include "platform/host/key_codes.h"  // kKeyEscape, kKeyP, kKeyUp
 #include "platform/host/player_keys.h"
 
-inline constexpr std::int32_t kKeyEscape = 1;
-inline constexpr std::int32_t kKeyP = 25;
-inline constexpr std::int32_t kKeyUp = 200;
 // Player n (from 1) lifts with kPlayerKeys[n - 1]; player 1 with Up.
 using host::kMaxPlayers;
 using host::kPlayerKeys;

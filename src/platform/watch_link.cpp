@@ -5,6 +5,8 @@
 #include <optional>
 #include <vector>
 
+#include "platform/keyboard.h"
+
 namespace {
 
 constexpr char kVersion = '1';
@@ -12,7 +14,7 @@ constexpr std::string_view kLinkMark = "#watch=";
 constexpr std::string_view kAlphabet =
     "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789-_";
 // The keys with a short form, by their number in a change's head.
-constexpr std::uint8_t kShortKeys[] = {200, 25, 1};
+constexpr std::uint8_t kShortKeys[] = {kKeyUp, kKeyP, kKeyEscape};
 constexpr std::uint64_t kOtherKey = 3;
 constexpr std::uint64_t kMaxU32 = 0xFFFFFFFFu;
 

@@ -1,24 +1,27 @@
 #include "shell/daily_cave.h"
 
+#include <chrono>
 #include <cstdio>
 
 #include "platform/key_script.h"
 
 namespace {
 
+namespace chrono = std::chrono;
+
 constexpr int kFirstYear = 1970;
 constexpr int kLastYear = 9999;
 
-bool IsLeap(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
-
-int DaysIn(int year, int month) {
-    constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    return month == 2 && IsLeap(year) ? 29 : kDays[month - 1];
+chrono::year_month_day CalendarDay(const CivilDate& date) {
+    return {chrono::year(date.Year), chrono::month(static_cast<unsigned>(date.Month)),
+            chrono::day(static_cast<unsigned>(date.Day))};
 }
 
+// The calendar types hold a month and a day in one byte: out-of-range numbers are refused
+// before they could wrap round to a real day.
 bool IsRealDay(const CivilDate& date) {
     return date.Year >= kFirstYear && date.Year <= kLastYear && date.Month >= 1 &&
-           date.Month <= 12 && date.Day >= 1 && date.Day <= DaysIn(date.Year, date.Month);
+           date.Month <= 12 && date.Day >= 1 && date.Day <= 31 && CalendarDay(date).ok();
 }
 
 std::optional<int> Digits(std::string_view text) {
@@ -57,22 +60,12 @@ std::optional<CivilDate> DailyDateOfSeed(std::uint32_t seed) {
     return date;
 }
 
-// Days since 1970-01-01 to the civil date: the proleptic Gregorian calendar in eras of 400
-// years, so no table and no time zone is involved.
+// Whole days, rounded down: a moment before 1970 belongs to the day it falls in.
 CivilDate UtcDateOf(std::time_t time) {
-    std::int64_t days = static_cast<std::int64_t>(time) / 86400;
-    if (static_cast<std::int64_t>(time) % 86400 < 0) --days;
-    days += 719468;  // from 0000-03-01
-    const std::int64_t era = (days >= 0 ? days : days - 146096) / 146097;
-    const std::int64_t dayOfEra = days - era * 146097;
-    const std::int64_t yearOfEra =
-        (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
-    const std::int64_t dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
-    const std::int64_t shiftedMonth = (5 * dayOfYear + 2) / 153;
-    const int day = static_cast<int>(dayOfYear - (153 * shiftedMonth + 2) / 5 + 1);
-    const int month = static_cast<int>(shiftedMonth < 10 ? shiftedMonth + 3 : shiftedMonth - 9);
-    const int year = static_cast<int>(yearOfEra + era * 400 + (month <= 2 ? 1 : 0));
-    return {year, month, day};
+    const chrono::sys_seconds moment{chrono::seconds(static_cast<std::int64_t>(time))};
+    const chrono::year_month_day date{chrono::floor<chrono::days>(moment)};
+    return {static_cast<int>(date.year()), static_cast<int>(static_cast<unsigned>(date.month())),
+            static_cast<int>(static_cast<unsigned>(date.day()))};
 }
 
 CivilDate TodayUtc() { return UtcDateOf(std::time(nullptr)); }

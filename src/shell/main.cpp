@@ -1,4 +1,8 @@
+#include <string>
+#include <vector>
+
 #include "platform/launch.h"
+#include "platform/program_arguments.h"
 #include "platform/system.h"
 #include "platform/user_files.h"
 #include "platform/watch_link.h"
@@ -98,7 +102,10 @@ int ShowBestScores() {
 // The command line is settled before anything else: a word the game does not know ends it
 // before any window opens.
 int main(int argc, char** argv) {
-    const ParsedCommandLine parsed = ParseCommandLine(argc, argv);
+    const std::vector<std::string> arguments = ProgramArguments(argc, argv);
+    std::vector<const char*> words;
+    for (const std::string& argument : arguments) words.push_back(argument.c_str());
+    const ParsedCommandLine parsed = ParseCommandLine(static_cast<int>(words.size()), words.data());
     if (!parsed.Error.empty()) {
         TellUser("cave: " + parsed.Error + "\nTry 'cave --help'.\n", true);
         return kBadCommandLineStatus;

@@ -3,13 +3,11 @@
 #include <SDL.h>
 #include <gtest/gtest.h>
 
-#include <array>
 #include <cstdint>
 #include <string>
 #include <utility>
 
 #include "platform/host/host.h"
-#include "platform/host/sdl/sdl_present.h"
 #include "platform/host/sdl/sdl_x11.h"
 
 namespace {
@@ -99,15 +97,6 @@ TEST_F(SdlHostWindow, PadPluggedInDuringAGameHoldsUpPAndEscapeUntilPulledOut) {
     SDL_JoystickClose(pad);
     ASSERT_EQ(SDL_JoystickDetachVirtual(index), 0);
     EXPECT_EQ(Read(), "---");
-}
-
-// The e2e test sees 1280x1024; here a screen of another shape, and one too small.
-TEST(SdlFullScreen, PictureIsTheLargestWholeMultipleThatFitsCentred) {
-    const SDL_Rect at3 = host::CentredWholeMultiple(1366, 768, 320, 240);
-    EXPECT_EQ((std::array{at3.x, at3.y, at3.w, at3.h}), (std::array{203, 24, 960, 720}));
-    // A screen smaller than the picture still shows all of it, at its own size.
-    const SDL_Rect small = host::CentredWholeMultiple(300, 200, 320, 240);
-    EXPECT_EQ((std::array{small.w, small.h}), (std::array{320, 240}));
 }
 
 TEST(SdlDesktopScale, GdkScaleWinsElseTheWholePartOfXftDpiOver96) {

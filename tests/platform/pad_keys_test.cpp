@@ -3,13 +3,14 @@
 #include <array>
 #include <cstdint>
 
-#include "platform/host/win32_pad_keys.h"
+#include "platform/host/win32/win32_pad_keys.h"
 
 namespace {
 
 using Keys = std::array<std::uint8_t, 256>;
 
 constexpr std::uint8_t kDown = 0x80;
+// Written out: the test checks the names too.
 constexpr int kEscape = 1;
 constexpr int kP = 25;
 constexpr int kUp = 200;

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "crc32.h"
+#include "crc32_fold.h"
 #include "options.h"
 #include "platform/key_script.h"
 #include "script.h"
@@ -37,6 +38,24 @@ TEST(Crc32Test, AgreesWithTheDefinitionAtEveryLength) {
         EXPECT_EQ(Crc32OfPixels(pixels.data(), count), BitwiseCrc(pixels, count)) << count;
     }
     EXPECT_EQ(Crc32OfPixels(pixels.data(), pixels.size()), BitwiseCrc(pixels, pixels.size()));
+}
+
+// Crc32OfPixels takes only the fold this processor does fastest; the other one is checked here,
+// from the shortest foldable length through a lane and a block past it to a whole image.
+TEST(Crc32Test, BothFoldsAgreeWithTheDefinition) {
+    if (!CanFoldCrc32(Crc32Fold::Narrow)) GTEST_SKIP() << "this processor cannot fold";
+    std::vector<std::uint32_t> pixels(320 * 240);
+    std::uint32_t value = 54321;
+    for (std::uint32_t& pixel : pixels) pixel = value = value * 1103515245u + 12345u;
+    const auto* bytes = reinterpret_cast<const unsigned char*>(pixels.data());
+    const std::size_t counts[] = {32, 36, 64, 68, 260, pixels.size()};
+    for (const Crc32Fold fold : {Crc32Fold::Narrow, Crc32Fold::Wide}) {
+        if (!CanFoldCrc32(fold)) continue;
+        for (const std::size_t count : counts) {
+            EXPECT_EQ(~FoldCrc32(bytes, count * 4, ~0u, fold), BitwiseCrc(pixels, count))
+                << (fold == Crc32Fold::Wide ? "wide" : "narrow") << " over " << count;
+        }
+    }
 }
 
 TEST(ScriptTest, ReadsEventsAndSkipsBlankAndCommentLines) {

@@ -4,13 +4,14 @@
 Usage: cave_under_wine.py SCENARIO --exe cave.exe --probe window_probe.exe --prefix DIR --out DIR
                           --cavesim cavesim
 Scenarios: prefix (makes the shared wine prefix), window, picture, escape, game_over, course,
-pointer, demo, scaled_display, full_screen.
+pointer, demo, scaled_display, full_screen, any_user (in a prefix of its own, beside --prefix).
 The game's wine log and the screenshot go to the --out directory.
 """
 
 import argparse
 import os
 import re
+import shutil
 import subprocess
 import sys
 import time
@@ -31,7 +32,7 @@ def expect(condition, message):
 
 
 def scenario_prefix(session, args):
-    marker = os.path.join(args.prefix, "cave-prefix-ready")
+    marker = os.path.join(session.env["WINEPREFIX"], "cave-prefix-ready")
     if os.path.exists(marker):
         return
     expect(session.wine("wineboot", "--init").returncode == 0, "wineboot --init failed")
@@ -255,6 +256,64 @@ def scenario_full_screen(session, args):
           "320x240 window at (352, 264), F11 full screen again")
 
 
+# Wine names the profile after the Unix user; the folder's name mixes three scripts, none of
+# them in the Western code page the prefix's Windows has.
+USER = "Андрей"
+FOLDER = "Jürgen Андрей 李"
+
+
+def windows_path(path):
+    return "Z:" + path.replace("/", "\\")
+
+
+def scenario_any_user(session, args):
+    """A game recorded into the user's oddly named folder, its best score kept in their profile
+    beside a table written by an earlier version, the lot listed by --scores, and the demo
+    played back from there."""
+    scenario_prefix(session, args)
+    profile = os.path.join(session.env["WINEPREFIX"], "drive_c", "users", USER)
+    expect(os.path.isdir(profile), f"wine made no profile named {USER}")
+    kept = os.path.join(profile, "AppData", "Roaming", "cave")
+    folder = os.path.join(os.path.abspath(args.out), FOLDER)
+    for old in (kept, folder):
+        shutil.rmtree(old, ignore_errors=True)
+        os.makedirs(old)
+    with open(os.path.join(kept, "scores.txt"), "w") as table:
+        table.write("# cave best scores 1\n0 2026-01-01T00:00:00 old.demo\n")
+    with open(os.path.join(kept, "old.demo"), "w") as old_demo:
+        old_demo.write("# cave demo 1 seed 1\n# poll code state\n")
+
+    demo = os.path.join(folder, "run.demo")
+    game = session.start_wine(args.exe, "--record", windows_path(demo))
+    box = session.probe(args.probe, "box", 60)
+    session.run(["xdotool", "key", "Return"])
+    expect(exit_status(game, 20, "dismissing the box") == 0, "status after the recorded game")
+    expect(os.path.exists(demo), "no demo in " + folder)
+    with open(demo) as recorded:
+        expect(recorded.readline().startswith("# cave demo 1 seed "), "not a demo: " + demo)
+
+    with open(os.path.join(kept, "scores.txt")) as table:
+        lines = table.read().splitlines()
+    expect(len(lines) == 3 and lines[:2] == ["# cave best scores 2",
+                                             "0 2026-01-01T00:00:00 old.demo random"],
+           f"the best scores in {kept}: {lines}")
+    expect(os.path.exists(os.path.join(kept, lines[2].split()[2])), "the kept demo is missing")
+    listed = session.output(args.exe, "--scores")
+    where = "C:\\users\\" + USER + "\\AppData\\Roaming\\cave\\"
+    expect(listed.count(where) == 2, f"--scores lists {listed!r}, not both demos in {where}")
+
+    player = session.start_wine(args.exe, "--play", windows_path(demo))
+    replayed = session.probe(args.probe, "box", 60)
+    session.run(["xdotool", "key", "Return"])
+    expect(exit_status(player, 20, "dismissing the box") == 0, "status after --play")
+    expect(replayed["text"] == box["text"], f"--play showed {replayed['text']!r}, not {box['text']!r}")
+    with open(session.log, encoding="utf-8", errors="replace") as log:
+        said = [line for line in log if line.startswith("cave:")]
+    expect(not said, f"cave.exe complained: {said}")
+    print(f"any user: {USER}'s best scores kept beside an old table, the demo in '{FOLDER}' "
+          f"played back: {box['text']!r}")
+
+
 SCENARIOS = {
     "prefix": scenario_prefix,
     "window": scenario_window,
@@ -266,6 +325,7 @@ SCENARIOS = {
     "demo": scenario_demo,
     "scaled_display": scenario_scaled_display,
     "full_screen": scenario_full_screen,
+    "any_user": scenario_any_user,
 }
 
 
@@ -279,8 +339,10 @@ def main():
     os.makedirs(args.out, exist_ok=True)
     log = os.path.join(args.out, f"{args.scenario}.log")
     open(log, "w").close()
+    user = USER if args.scenario == "any_user" else None
+    prefix = args.prefix if user is None else f"{args.prefix}-{user}"
     try:
-        with WineSession(args.prefix, log) as session:
+        with WineSession(prefix, log, user) as session:
             SCENARIOS[args.scenario](session, args)
     except SystemExit:
         with open(log) as wine_log:

@@ -14,7 +14,8 @@ import zipfile
 
 EXE, VERSION, PREFIX = sys.argv[1:4]
 ROOT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..")
-SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "winmm.dll", "msvcrt.dll"}
+SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "winmm.dll", "msvcrt.dll", "shell32.dll",
+               "ole32.dll"}
 # Resource type: the names we need of it. 3 icon images, 14 the icon group (number 1 is what
 # the window class loads), 16 version information, 24 the manifest.
 RESOURCES = {3: "icon images", 14: "icon 1", 16: "version information", 24: "manifest"}

@@ -13,9 +13,13 @@ from xsession import XSession, fail, wait_for  # noqa: E402
 
 
 class WineSession(XSession):
-    def __init__(self, prefix, log):
+    def __init__(self, prefix, log, user=None):
         super().__init__()
         self.env.update(WINEPREFIX=prefix, WINEDLLOVERRIDES="mscoree,mshtml=", WINEDEBUG="-all")
+        if user is not None:
+            # Wine names the profile after $USER; a UTF-8 locale carries the name and every
+            # path on the command line into wine whole.
+            self.env.update(USER=user, LOGNAME=user, LC_ALL="C.UTF-8")
         self.log = log
 
     def __exit__(self, *exc):
@@ -39,6 +43,15 @@ class WineSession(XSession):
         """Ends every wine process of the prefix and waits until its server has gone."""
         self.wine("wineserver", "-k")
         self.wine("wineserver", "-w")
+
+    def output(self, *command, timeout=60):
+        """Standard output of a Windows program run to its end, as UTF-8."""
+        # A file, not a pipe, for the same reason as in probe below.
+        with tempfile.TemporaryFile() as out:
+            subprocess.run(["wine", *command], env=self.env, stdout=out,
+                           stderr=subprocess.DEVNULL, timeout=timeout)
+            out.seek(0)
+            return out.read().decode("utf-8", errors="replace")
 
     def probe(self, probe_exe, mode, seconds):
         """key=value lines from window_probe, which waits up to `seconds` itself."""

@@ -102,19 +102,19 @@ CAVE_WIDE_FOLD_TARGET __m128i FoldWide(const unsigned char* bytes, std::size_t s
     return JoinLanes(lanes);
 }
 
-bool HasWideFold() {
-    return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("vpclmulqdq");
-}
-
 }  // namespace
 
-bool CanFoldCrc32() { return __builtin_cpu_supports("pclmul") && __builtin_cpu_supports("sse4.1"); }
+bool CanFoldCrc32(Crc32Fold fold) {
+    const bool narrow = __builtin_cpu_supports("pclmul") && __builtin_cpu_supports("sse4.1");
+    if (fold == Crc32Fold::Narrow) return narrow;
+    return narrow && __builtin_cpu_supports("avx2") && __builtin_cpu_supports("vpclmulqdq");
+}
 
 CAVE_FOLD_TARGET std::uint32_t FoldCrc32(const unsigned char* bytes, std::size_t size,
-                                         std::uint32_t crc) {
-    static const bool wide = HasWideFold();
+                                         std::uint32_t crc, Crc32Fold fold) {
     std::size_t at = 0;
-    __m128i lane = wide ? FoldWide(bytes, size, crc, at) : FoldNarrow(bytes, size, crc, at);
+    __m128i lane =
+        fold == Crc32Fold::Wide ? FoldWide(bytes, size, crc, at) : FoldNarrow(bytes, size, crc, at);
     const __m128i k128 = _mm_set_epi64x(kFold128High, kFold128Low);
     for (; at < size; at += kLaneBytes) lane = Fold(lane, k128, Load(bytes + at));
     return Reduce(lane);
@@ -122,8 +122,14 @@ CAVE_FOLD_TARGET std::uint32_t FoldCrc32(const unsigned char* bytes, std::size_t
 
 #else
 
-bool CanFoldCrc32() { return false; }
+bool CanFoldCrc32(Crc32Fold) { return false; }
 
-std::uint32_t FoldCrc32(const unsigned char*, std::size_t, std::uint32_t crc) { return crc; }
+std::uint32_t FoldCrc32(const unsigned char*, std::size_t, std::uint32_t crc, Crc32Fold) {
+    return crc;
+}
 
 #endif
+
+Crc32Fold FastestCrc32Fold() {
+    return CanFoldCrc32(Crc32Fold::Wide) ? Crc32Fold::Wide : Crc32Fold::Narrow;
+}

@@ -1,8 +1,8 @@
 // The seam between the game's platform layer and an operating system.
 //
 // These are the only OS services the game needs. Exactly one host implements them per
-// executable: headless_host.cpp (tests, cavesim, benchmarks), sdl_host.cpp (Linux desktop) or
-// win32_host.cpp (Windows desktop). Only src/platform/ includes this header.
+// executable: headless_host.cpp (tests, cavesim, benchmarks), sdl/sdl_host.cpp (Linux desktop)
+// or win32/win32_host.cpp (Windows desktop). Only src/platform/ includes this header.
 //
 // Each host keeps all of its state in one struct in its own file. Failures are reported by
 // return values, never by messages.
@@ -10,6 +10,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
+#include <vector>
 
 namespace host {
 
@@ -93,8 +95,11 @@ bool ReadKeys(std::uint8_t keys[256]);
 // --- Before the window ----------------------------------------------------------------------
 // Only the desktop hosts have these: theirs are the programs that read a command line.
 
-// Text for whoever started the program: their terminal (standard error when `error`), else a
-// message box titled with the program's name.
+// The program's arguments, argv[0] first, in UTF-8: main's own where the system hands them over
+// so, Windows' UTF-16 command line there.
+std::vector<std::string> ProgramArguments(int argc, char** argv);
+// Text (UTF-8) for whoever started the program: their terminal (standard error when `error`), else
+// a message box titled with the program's name.
 void TellUser(const char* text, bool error);
 // Whole screen pixels per game pixel matching the desktop's scaling, at least 1.
 std::int32_t DesktopScale();

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+#include "platform/host/key_codes.h"
 #include "platform/host/player_keys.h"
 
 namespace host {
@@ -25,10 +26,11 @@ constexpr void AddPadKeys(const PadState& pad, std::uint8_t keys[256], int index
     constexpr std::uint8_t kDown = 0x80;
     // Half way; a stick resting a little off centre must not lift the ball.
     constexpr int kHalfWayUp = 16384;
-    const std::uint8_t lift = index >= 0 && index < kMaxPlayers ? kPlayerKeys[index] : 200;
+    const std::uint8_t lift =
+        index >= 0 && index < kMaxPlayers ? kPlayerKeys[index] : static_cast<std::uint8_t>(kKeyUp);
     if (pad.DpadUp || pad.South || pad.StickUp >= kHalfWayUp) keys[lift] = kDown;
-    if (pad.Start) keys[25] = kDown;
-    if (pad.Back) keys[1] = kDown;
+    if (pad.Start) keys[kKeyP] = kDown;
+    if (pad.Back) keys[kKeyEscape] = kDown;
 }
 
 }  // namespace host

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <utility>
 
+#include "platform/host/full_screen.h"
 #include "platform/host/host.h"
 #include "platform/host/sdl/sdl_input.h"
 #include "platform/host/sdl/sdl_present.h"
@@ -142,6 +143,17 @@ constexpr std::pair<SDL_Scancode, std::uint8_t> kKeyTable[] = {
     {SDL_SCANCODE_APPLICATION, 0xDD},
 };
 
+}  // namespace
+
+std::uint8_t GameKeyCode(SDL_Scancode scancode) {
+    for (const auto& [key, code] : kKeyTable) {
+        if (key == scancode) return code;
+    }
+    return 0;
+}
+
+namespace {
+
 SDL_Window* GameWindow() { return State.WindowId ? SDL_GetWindowFromID(State.WindowId) : nullptr; }
 
 // SDL falls back to drivers that draw nowhere when there is no screen; for the game that is no
@@ -208,10 +220,10 @@ SDL_Rect PictureRect(SDL_Window* window, int width, int height, Rect dest) {
     if (!State.FullScreen) {
         return {dest.Left, dest.Top, dest.Right - dest.Left, dest.Bottom - dest.Top};
     }
-    int areaWidth = 0;
-    int areaHeight = 0;
-    SDL_GetWindowSize(window, &areaWidth, &areaHeight);
-    return CentredWholeMultiple(areaWidth, areaHeight, width, height);
+    Size area;
+    SDL_GetWindowSize(window, &area.Width, &area.Height);
+    const Rect place = CentredWholeMultiple(area, {width, height});
+    return {place.Left, place.Top, place.Right - place.Left, place.Bottom - place.Top};
 }
 
 }  // namespace
@@ -348,6 +360,9 @@ void ShowMessage(const char* title, const char* text) {
         std::fprintf(stderr, "%s: %s\n", title, text);
     }
 }
+
+// Linux hands the bytes over as they are; file names are bytes there too.
+std::vector<std::string> ProgramArguments(int argc, char** argv) { return {argv, argv + argc}; }
 
 void TellUser(const char* text, bool error) { std::fputs(text, error ? stderr : stdout); }
 

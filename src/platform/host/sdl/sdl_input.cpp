@@ -2,12 +2,12 @@
 
 #include <algorithm>
 
+#include "platform/host/full_screen.h"
+#include "platform/host/key_codes.h"
 #include "platform/host/pad_keys.h"
 
 namespace host {
 namespace {
-
-constexpr int kUp = 0xC8;
 
 template <typename T>
 void Forget(std::vector<T>& items, const T& item) {
@@ -39,9 +39,7 @@ void ClosePad(SdlInput& input, SDL_JoystickID id) {
 }
 
 bool IsFullScreenKey(const SDL_KeyboardEvent& key) {
-    const SDL_Scancode code = key.keysym.scancode;
-    const bool enter = code == SDL_SCANCODE_RETURN || code == SDL_SCANCODE_KP_ENTER;
-    return code == SDL_SCANCODE_F11 || (enter && (key.keysym.mod & KMOD_ALT) != 0);
+    return SwitchesFullScreen(GameKeyCode(key.keysym.scancode), (key.keysym.mod & KMOD_ALT) != 0);
 }
 
 // Pressed, the key is the host's until it is let go: the game never sees it.
@@ -114,7 +112,7 @@ bool HeldByHost(const SdlInput& input, SDL_Scancode scancode) {
 }
 
 void AddInputKeys(const SdlInput& input, std::uint8_t keys[256]) {
-    if (input.MouseHeld || !input.Fingers.empty()) keys[kUp] = 0x80;
+    if (input.MouseHeld || !input.Fingers.empty()) keys[kKeyUp] = 0x80;
     int index = 0;
     for (SDL_GameController* pad : input.Pads) AddPadKeys(ReadPad(pad), keys, index++);
 }

@@ -29,4 +29,7 @@ bool HeldByHost(const SdlInput& input, SDL_Scancode scancode);
 void AddInputKeys(const SdlInput& input, std::uint8_t keys[256]);
 void CloseInputs(SdlInput& input);
 
+// The game's code of a key (sdl_host.cpp keeps the one table); 0 for keys outside it.
+std::uint8_t GameKeyCode(SDL_Scancode scancode);
+
 }  // namespace host

@@ -1,7 +1,5 @@
 #include "platform/host/sdl/sdl_present.h"
 
-#include <algorithm>
-
 namespace host {
 namespace {
 
@@ -62,12 +60,6 @@ void CopyToRenderer(SdlPresenter& presenter, const std::uint32_t* pixels, const 
 }
 
 }  // namespace
-
-SDL_Rect CentredWholeMultiple(int areaWidth, int areaHeight, int width, int height) {
-    const int scale = std::max(1, std::min(areaWidth / width, areaHeight / height));
-    return {(areaWidth - width * scale) / 2, (areaHeight - height * scale) / 2, width * scale,
-            height * scale};
-}
 
 bool OpenPresenter(SdlPresenter& presenter, SDL_Window* window, int width, int height) {
     ClosePresenter(presenter);

@@ -18,10 +18,6 @@ struct SdlPresenter {
     bool Clear = false;  // the window changed size: black it out before the next picture
 };
 
-// The picture at the largest whole multiple of its size that fits the area (at least 1x),
-// centred: full screen keeps every pixel square and sharp.
-SDL_Rect CentredWholeMultiple(int areaWidth, int areaHeight, int width, int height);
-
 // Opens the first path that works on this window. False when none does.
 bool OpenPresenter(SdlPresenter& presenter, SDL_Window* window, int width, int height);
 void ClosePresenter(SdlPresenter& presenter);

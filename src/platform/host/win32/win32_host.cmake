@@ -1,14 +1,17 @@
 # The Windows desktop: one static cave.exe that needs only the DLLs every Windows has, and the
-# pacing probe on the same host.
+# pacing probe on the same host. Its files (win32_files.cpp, win32_text.cpp) go into the
+# platform library, src/CMakeLists.txt.
 if(WIN32)
   add_library(cave_host_win32 OBJECT ${CMAKE_CURRENT_LIST_DIR}/win32_host.cpp
                                      ${CMAKE_CURRENT_LIST_DIR}/win32_full_screen.cpp
                                      ${CMAKE_CURRENT_LIST_DIR}/win32_pad.cpp)
   target_include_directories(cave_host_win32 PUBLIC ${CAVE_SOURCE_ROOT})
-  # windows.h without the rarely used parts and without its min and max macros
-  target_compile_definitions(cave_host_win32 PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX)
-  # gdi32 for the pictures; winmm for timeBeginPeriod, the sleep precision fallback
-  target_link_libraries(cave_host_win32 PUBLIC gdi32 winmm)
+  # windows.h without the rarely used parts and without its min and max macros; its generic
+  # names (IDC_ARROW) in their UTF-16 form, as every call here is.
+  target_compile_definitions(cave_host_win32 PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX UNICODE)
+  # gdi32 for the pictures; winmm for timeBeginPeriod, the sleep precision fallback; shell32 for
+  # the UTF-16 command line
+  target_link_libraries(cave_host_win32 PUBLIC gdi32 winmm shell32)
 
   # -static folds the C and C++ runtimes and winpthread in; -mwindows: no console window.
   add_executable(cave ${CAVE_SOURCE_ROOT}/shell/main.cpp)

@@ -1,6 +1,6 @@
-#include "platform/host/win32_full_screen.h"
+#include "platform/host/win32/win32_full_screen.h"
 
-#include <algorithm>
+#include "platform/host/full_screen.h"
 
 namespace host::win32 {
 namespace {
@@ -8,60 +8,52 @@ namespace {
 // The frame styles full screen takes away and gives back.
 constexpr LONG kFrameStyles = WS_CAPTION | WS_THICKFRAME | WS_BORDER | WS_DLGFRAME;
 
-struct FullScreen {
-    HWND Window = nullptr;  // the window in full screen, if any
-    RECT WindowedRect{};    // its outer rectangle before
-    LONG WindowedStyle = 0;
-};
-
-FullScreen fullScreen;
-
-void Enter(HWND window) {
+void Enter(FullScreen& state, HWND window) {
     MONITORINFO monitor{};
     monitor.cbSize = sizeof monitor;
     // The program is aware of per-monitor scaling: these are the monitor's own pixels.
-    if (!GetMonitorInfoA(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &monitor)) return;
-    if (!GetWindowRect(window, &fullScreen.WindowedRect)) return;
-    fullScreen.Window = window;
-    fullScreen.WindowedStyle = GetWindowLongA(window, GWL_STYLE);
-    SetWindowLongA(window, GWL_STYLE, (fullScreen.WindowedStyle & ~kFrameStyles) | WS_POPUP);
+    if (!GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &monitor)) return;
+    if (!GetWindowRect(window, &state.WindowedRect)) return;
+    state.Window = window;
+    state.WindowedStyle = GetWindowLongW(window, GWL_STYLE);
+    SetWindowLongW(window, GWL_STYLE, (state.WindowedStyle & ~kFrameStyles) | WS_POPUP);
     const RECT& area = monitor.rcMonitor;
     SetWindowPos(window, HWND_TOP, area.left, area.top, area.right - area.left,
                  area.bottom - area.top, SWP_FRAMECHANGED | SWP_SHOWWINDOW);
 }
 
-void Leave() {
-    const FullScreen was = fullScreen;
-    fullScreen = FullScreen{};
+void Leave(FullScreen& state) {
+    const FullScreen was = state;
+    state = FullScreen{};
     const RECT& rect = was.WindowedRect;
-    SetWindowLongA(was.Window, GWL_STYLE, was.WindowedStyle);
+    SetWindowLongW(was.Window, GWL_STYLE, was.WindowedStyle);
     SetWindowPos(was.Window, nullptr, rect.left, rect.top, rect.right - rect.left,
                  rect.bottom - rect.top, SWP_NOZORDER | SWP_FRAMECHANGED | SWP_SHOWWINDOW);
 }
 
 }  // namespace
 
-void ToggleFullScreen(HWND window) {
-    if (IsFullScreen(window)) {
-        Leave();
+void ToggleFullScreen(FullScreen& state, HWND window) {
+    if (IsFullScreen(state, window)) {
+        Leave(state);
     } else {
-        Enter(window);
+        Enter(state, window);
     }
 }
 
-void LeaveFullScreen(HWND window) {
-    if (IsFullScreen(window)) Leave();
+void LeaveFullScreen(FullScreen& state, HWND window) {
+    if (IsFullScreen(state, window)) Leave(state);
 }
 
-bool IsFullScreen(HWND window) { return window != nullptr && window == fullScreen.Window; }
+bool IsFullScreen(const FullScreen& state, HWND window) {
+    return window != nullptr && window == state.Window;
+}
 
 RECT PlaceOnBlack(HWND window, HDC context, std::int32_t width, std::int32_t height) {
     RECT area{};
     GetClientRect(window, &area);
-    const std::int32_t scale = std::max(1L, std::min(area.right / width, area.bottom / height));
-    const std::int32_t left = (area.right - width * scale) / 2;
-    const std::int32_t top = (area.bottom - height * scale) / 2;
-    const RECT picture{left, top, left + width * scale, top + height * scale};
+    const Rect place = CentredWholeMultiple({area.right, area.bottom}, {width, height});
+    const RECT picture{place.Left, place.Top, place.Right, place.Bottom};
     // Four bands around the picture, so that the picture itself is painted only once.
     const RECT bands[] = {{0, 0, area.right, picture.top},
                           {0, picture.bottom, area.right, area.bottom},

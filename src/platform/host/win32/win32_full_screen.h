@@ -8,11 +8,18 @@
 
 namespace host::win32 {
 
+// A member of the host's state.
+struct FullScreen {
+    HWND Window = nullptr;  // the window in full screen, if any
+    RECT WindowedRect{};    // its outer rectangle before
+    LONG WindowedStyle = 0;
+};
+
 // Switches `window` between full screen and the window it was: same place, size and style.
-void ToggleFullScreen(HWND window);
+void ToggleFullScreen(FullScreen& state, HWND window);
 // Puts `window` back as it was when it is in full screen; nothing otherwise.
-void LeaveFullScreen(HWND window);
-bool IsFullScreen(HWND window);
+void LeaveFullScreen(FullScreen& state, HWND window);
+bool IsFullScreen(const FullScreen& state, HWND window);
 
 // Where a width x height picture goes in the full-screen window, as a rectangle of `context`
 // (the window's own); everything around it is painted black.

@@ -3,17 +3,20 @@
 // (KERNEL32, USER32, GDI32, WINMM); XInput is loaded when there.
 #include <windows.h>
 // after windows.h, which it needs
+#include <shellapi.h>
 #include <timeapi.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/host/full_screen.h"
 #include "platform/host/host.h"
+#include "platform/host/key_codes.h"
 #include "platform/host/wake_margin.h"
-#include "platform/host/win32_full_screen.h"
-#include "platform/host/win32_pad.h"
+#include "platform/host/win32/win32_full_screen.h"
+#include "platform/host/win32/win32_pad.h"
+#include "platform/host/win32/win32_text.h"
 
 namespace host {
 namespace {
@@ -31,11 +34,10 @@ constexpr WakeMarginLimits kTimerMargins{2000, 20000};
 constexpr LONGLONG kSleepMargin = 20000;
 
 constexpr std::uint8_t kKeyDown = 0x80;
-constexpr std::uint8_t kUpKey = 200;  // what the pointer holds
 
 // A finger held on a touch screen would wait for Windows' press-and-hold gesture (a right click)
 // before it reached the window as a mouse button: the game wants it at once.
-constexpr char kTabletProperty[] = "MicrosoftTabletPenServiceProperty";
+constexpr wchar_t kTabletProperty[] = L"MicrosoftTabletPenServiceProperty";
 constexpr UINT_PTR kNoPressAndHoldNorFlicks = 0x00010001;
 
 struct Win32Host {
@@ -50,9 +52,12 @@ struct Win32Host {
     LONGLONG CounterFrequency = 0;
     bool TimerPeriodRaised = false;
     bool StartFullScreen = false;  // the player's --fullscreen
+    win32::FullScreen FullScreen;
+    win32::Pads Pads;
 };
 
-Win32Host state;
+// Every bit of host state lives here.
+Win32Host State;
 
 // Windows reports NumLock with the extended bit and Pause without it; the set-1 codes have them
 // the other way round. Every other key's code is its scan code, + 128 when extended.
@@ -65,23 +70,22 @@ std::uint8_t KeyCode(LPARAM lParam) {
 }
 
 void ReleaseAllKeys() {
-    std::memset(state.Keys, 0, sizeof state.Keys);
-    state.PointerHeld = false;
+    std::memset(State.Keys, 0, sizeof State.Keys);
+    State.PointerHeld = false;
 }
 
-// Alt+Enter and F11 switch full screen; they are the host's keys, never the game's.
-bool IsFullScreenKey(UINT message, WPARAM key, LPARAM lParam) {
+// The full screen keys are the host's, never the game's.
+void OnKeyDown(HWND window, LPARAM lParam) {
+    const std::uint8_t code = KeyCode(lParam);
     const bool altHeld = (lParam & (LPARAM{1} << 29)) != 0;
-    return key == VK_F11 || (message == WM_SYSKEYDOWN && key == VK_RETURN && altHeld);
-}
-
-void OnKeyDown(HWND window, UINT message, WPARAM key, LPARAM lParam) {
-    if (!IsFullScreenKey(message, key, lParam)) {
-        state.Keys[KeyCode(lParam)] = kKeyDown;
+    if (!SwitchesFullScreen(code, altHeld)) {
+        State.Keys[code] = kKeyDown;
         return;
     }
     const bool repeated = (lParam & (LPARAM{1} << 30)) != 0;  // held: one switch per press
-    if (!repeated && window == state.DisplayWindow) win32::ToggleFullScreen(window);
+    if (!repeated && window == State.DisplayWindow) {
+        win32::ToggleFullScreen(State.FullScreen, window);
+    }
 }
 
 LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -90,25 +94,25 @@ LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARA
             return 0;
         case WM_KEYDOWN:
         case WM_SYSKEYDOWN:
-            OnKeyDown(window, message, wParam, lParam);
+            OnKeyDown(window, lParam);
             return 0;
         case WM_KEYUP:
         case WM_SYSKEYUP:  // swallowed so that Alt or F10 never starts a modal menu loop
-            state.Keys[KeyCode(lParam)] = 0;
+            State.Keys[KeyCode(lParam)] = 0;
             return 0;
         case WM_LBUTTONDOWN:
             SetCapture(window);  // the button-up comes here even when let go elsewhere
-            state.PointerHeld = true;
+            State.PointerHeld = true;
             return 0;
         case WM_LBUTTONUP:
             ReleaseCapture();
-            state.PointerHeld = false;
+            State.PointerHeld = false;
             return 0;
         case WM_CAPTURECHANGED:  // another window took the mouse: the button-up will not come
-            state.PointerHeld = false;
+            State.PointerHeld = false;
             break;
         case WM_DEVICECHANGE:  // perhaps a pad plugged in
-            win32::RecheckPads();
+            win32::RecheckPads(State.Pads);
             break;
         case WM_KILLFOCUS:
             ReleaseAllKeys();  // the key-up messages will go to another window
@@ -117,18 +121,18 @@ LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARA
             if (LOWORD(wParam) == WA_INACTIVE) ReleaseAllKeys();
             break;
         case WM_ERASEBKGND:  // the next Present covers the whole area; no grey flash meanwhile
-            if (window == state.DisplayWindow) return 1;
+            if (window == State.DisplayWindow) return 1;
             break;
         default:
             break;
     }
-    return DefWindowProcA(window, message, wParam, lParam);
+    return DefWindowProcW(window, message, wParam, lParam);
 }
 
 // Keeps the window responsive and the key table current; the game never sees a message.
 void DrainMessages() {
     MSG message;
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
 }
 
 // A top-down 32-bit DIB: 0x00RRGGBB is exactly its pixel layout, rows packed like ours.
@@ -146,33 +150,33 @@ BITMAPINFO PictureInfo(std::int32_t width, std::int32_t height) {
 HWND AsHandle(WindowId window) { return reinterpret_cast<HWND>(window); }
 
 bool DisplayHasFocus() {
-    return state.DisplayWindow != nullptr && GetForegroundWindow() == state.DisplayWindow;
+    return State.DisplayWindow != nullptr && GetForegroundWindow() == State.DisplayWindow;
 }
 
 // A high-resolution waitable timer sleeps to within about a millisecond; without one, a raised
 // system timer resolution makes Sleep that precise. Chosen once, on the first sleep.
 void PrepareSleep() {
-    state.SleepReady = true;
+    State.SleepReady = true;
     LARGE_INTEGER frequency;
-    state.CounterFrequency = QueryPerformanceFrequency(&frequency) ? frequency.QuadPart : 0;
-    state.WaitTimer = CreateWaitableTimerExW(nullptr, nullptr, kCreateWaitableTimerHighResolution,
+    State.CounterFrequency = QueryPerformanceFrequency(&frequency) ? frequency.QuadPart : 0;
+    State.WaitTimer = CreateWaitableTimerExW(nullptr, nullptr, kCreateWaitableTimerHighResolution,
                                              TIMER_ALL_ACCESS);
-    if (state.WaitTimer == nullptr) state.TimerPeriodRaised = timeBeginPeriod(1) == TIMERR_NOERROR;
+    if (State.WaitTimer == nullptr) State.TimerPeriodRaised = timeBeginPeriod(1) == TIMERR_NOERROR;
 }
 
 void ReleaseSleep() {
-    if (state.WaitTimer != nullptr) CloseHandle(state.WaitTimer);
-    if (state.TimerPeriodRaised) timeEndPeriod(1);
-    state.WaitTimer = nullptr;
-    state.TimerPeriodRaised = false;
-    state.SleepReady = false;
+    if (State.WaitTimer != nullptr) CloseHandle(State.WaitTimer);
+    if (State.TimerPeriodRaised) timeEndPeriod(1);
+    State.WaitTimer = nullptr;
+    State.TimerPeriodRaised = false;
+    State.SleepReady = false;
 }
 
 bool WaitOnTimer(LONGLONG hundredNanoseconds) {
     LARGE_INTEGER due;
     due.QuadPart = -hundredNanoseconds;  // negative: relative to now
-    return SetWaitableTimer(state.WaitTimer, &due, 0, nullptr, nullptr, FALSE) &&
-           WaitForSingleObject(state.WaitTimer, INFINITE) == WAIT_OBJECT_0;
+    return SetWaitableTimer(State.WaitTimer, &due, 0, nullptr, nullptr, FALSE) &&
+           WaitForSingleObject(State.WaitTimer, INFINITE) == WAIT_OBJECT_0;
 }
 
 LONGLONG Counter() {
@@ -181,19 +185,19 @@ LONGLONG Counter() {
 }
 
 LONGLONG HundredNanoseconds(LONGLONG counterTicks) {
-    return counterTicks * 10'000'000 / state.CounterFrequency;
+    return counterTicks * 10'000'000 / State.CounterFrequency;
 }
 
 // Sleeps `hundredNanoseconds`, less what the chosen mechanism may oversleep, so that the caller
 // spins only the rest.
 void SleepShortOf(LONGLONG hundredNanoseconds) {
-    if (state.WaitTimer != nullptr) {
-        const LONGLONG span = hundredNanoseconds - state.TimerMargin;
+    if (State.WaitTimer != nullptr) {
+        const LONGLONG span = hundredNanoseconds - State.TimerMargin;
         if (span <= 0) return;
         const LONGLONG start = Counter();
         if (WaitOnTimer(span)) {
             const LONGLONG lateness = HundredNanoseconds(Counter() - start) - span;
-            state.TimerMargin = NextWakeMargin(state.TimerMargin, lateness, kTimerMargins);
+            State.TimerMargin = NextWakeMargin(State.TimerMargin, lateness, kTimerMargins);
             return;
         }
     }
@@ -201,25 +205,37 @@ void SleepShortOf(LONGLONG hundredNanoseconds) {
     if (milliseconds > 0) Sleep(static_cast<DWORD>(milliseconds));
 }
 
-// False when there is no such handle or it takes no writing.
-bool WriteAll(HANDLE out, const char* text) {
-    if (out == nullptr || out == INVALID_HANDLE_VALUE) return false;
-    DWORD left = static_cast<DWORD>(std::strlen(text));
+bool WriteBytes(HANDLE out, const char* bytes, DWORD left) {
     while (left > 0) {
         DWORD written = 0;
-        if (!WriteFile(out, text, left, &written, nullptr) || written == 0) return false;
-        text += written;
+        if (!WriteFile(out, bytes, left, &written, nullptr) || written == 0) return false;
+        bytes += written;
         left -= written;
     }
     return true;
 }
 
+// A console shows UTF-16 as it is; a pipe or a file gets the UTF-8 bytes, which is what a
+// reader on the other end can take apart without knowing this machine's code page. False when
+// there is no such handle or it takes no writing.
+bool WriteText(HANDLE out, const std::string& text) {
+    if (out == nullptr || out == INVALID_HANDLE_VALUE) return false;
+    DWORD mode = 0;
+    if (!GetConsoleMode(out, &mode)) {
+        return WriteBytes(out, text.data(), static_cast<DWORD>(text.size()));
+    }
+    const std::wstring wide = win32::Wide(text);
+    DWORD written = 0;
+    return WriteConsoleW(out, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr) &&
+           written == wide.size();
+}
+
 // The console of the program that started this one, for as long as it takes to write there.
-bool WriteToParentConsole(const char* text) {
+bool WriteToParentConsole(const std::string& text) {
     if (!AttachConsole(ATTACH_PARENT_PROCESS)) return false;
-    HANDLE console = CreateFileA("CONOUT$", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+    HANDLE console = CreateFileW(L"CONOUT$", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                  nullptr, OPEN_EXISTING, 0, nullptr);
-    const bool written = WriteAll(console, text);
+    const bool written = WriteText(console, text);
     if (console != INVALID_HANDLE_VALUE) CloseHandle(console);
     FreeConsole();
     return written;
@@ -232,9 +248,22 @@ bool WriteToParentConsole(const char* text) {
 // A windowed program has no console of its own: the text goes to the handles it was given (a
 // pipe or a file), else to the console it was started from, else into a box.
 void TellUser(const char* text, bool error) {
-    if (WriteAll(GetStdHandle(error ? STD_ERROR_HANDLE : STD_OUTPUT_HANDLE), text)) return;
+    if (WriteText(GetStdHandle(error ? STD_ERROR_HANDLE : STD_OUTPUT_HANDLE), text)) return;
     if (WriteToParentConsole(text)) return;
-    MessageBoxA(nullptr, text, "cave", MB_OK | (error ? MB_ICONERROR : MB_ICONINFORMATION));
+    MessageBoxW(nullptr, win32::Wide(text).c_str(), L"cave",
+                MB_OK | (error ? MB_ICONERROR : MB_ICONINFORMATION));
+}
+
+// Windows' own UTF-16 command line: the narrow argv would have put every character outside the
+// system's code page as '?'.
+std::vector<std::string> ProgramArguments(int argc, char** argv) {
+    int count = 0;
+    LPWSTR* words = CommandLineToArgvW(GetCommandLineW(), &count);
+    if (words == nullptr) return {argv, argv + argc};
+    std::vector<std::string> arguments;
+    for (int i = 0; i < count; ++i) arguments.push_back(win32::Utf8(words[i]));
+    LocalFree(words);
+    return arguments;
 }
 
 // The program declares itself DPI-aware, so Windows no longer blows its window up blurred;
@@ -247,12 +276,12 @@ std::int32_t DesktopScale() {
     return std::max(1, dpi / kUnscaledDpi);
 }
 
-void SetStartFullScreen(bool fullScreen) { state.StartFullScreen = fullScreen; }
+void SetStartFullScreen(bool fullScreen) { State.StartFullScreen = fullScreen; }
 
 // --- Display and windows --------------------------------------------------------------------
 
 bool InitDisplay() {
-    state.Instance = GetModuleHandleA(nullptr);
+    State.Instance = GetModuleHandleW(nullptr);
     return GetSystemMetrics(SM_CXSCREEN) > 0 && GetSystemMetrics(SM_CYSCREEN) > 0;
 }
 
@@ -267,28 +296,29 @@ Rect FrameInsets(std::uint32_t style) {
 }
 
 WindowId CreateHostWindow(const WindowRequest& request) {
-    WNDCLASSA windowClass{};
+    const std::wstring className = win32::Wide(request.ClassName);
+    WNDCLASSW windowClass{};
     windowClass.lpfnWndProc = WindowProcedure;
-    windowClass.hInstance = state.Instance;
-    windowClass.hIcon = LoadIconA(state.Instance, MAKEINTRESOURCEA(1));  // the game's icon
-    windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    windowClass.hInstance = State.Instance;
+    windowClass.hIcon = LoadIconW(State.Instance, MAKEINTRESOURCEW(1));  // the game's icon
+    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    windowClass.lpszClassName = request.ClassName;
-    if (RegisterClassA(&windowClass) == 0) return 0;
+    windowClass.lpszClassName = className.c_str();
+    if (RegisterClassW(&windowClass) == 0) return 0;
 
-    HWND window =
-        CreateWindowExA(0, request.ClassName, request.Title, request.Style, request.X, request.Y,
-                        request.Width, request.Height, nullptr, nullptr, state.Instance, nullptr);
-    if (window == nullptr) UnregisterClassA(request.ClassName, state.Instance);
+    HWND window = CreateWindowExW(0, className.c_str(), win32::Wide(request.Title).c_str(),
+                                  request.Style, request.X, request.Y, request.Width,
+                                  request.Height, nullptr, nullptr, State.Instance, nullptr);
+    if (window == nullptr) UnregisterClassW(className.c_str(), State.Instance);
     return reinterpret_cast<WindowId>(window);
 }
 
 void DestroyHostWindow(WindowId window) {
-    char className[256] = {};
-    const bool named = GetClassNameA(AsHandle(window), className, sizeof className) > 0;
-    if (AsHandle(window) == state.DisplayWindow) DetachDisplay();
+    wchar_t className[256] = {};
+    const bool named = GetClassNameW(AsHandle(window), className, std::size(className)) > 0;
+    if (AsHandle(window) == State.DisplayWindow) DetachDisplay();
     DestroyWindow(AsHandle(window));
-    if (named) UnregisterClassA(className, state.Instance);
+    if (named) UnregisterClassW(className, State.Instance);
 }
 
 WindowId ActiveWindow() { return reinterpret_cast<WindowId>(GetActiveWindow()); }
@@ -301,30 +331,30 @@ Rect WindowRect(WindowId window) {
 
 bool AttachDisplay(WindowId window, std::int32_t width, std::int32_t height) {
     if (!IsWindow(AsHandle(window)) || width <= 0 || height <= 0) return false;
-    state.DisplayWindow = AsHandle(window);
-    SetPropA(state.DisplayWindow, kTabletProperty,
+    State.DisplayWindow = AsHandle(window);
+    SetPropW(State.DisplayWindow, kTabletProperty,
              reinterpret_cast<HANDLE>(kNoPressAndHoldNorFlicks));
-    ShowWindow(state.DisplayWindow, SW_SHOWNORMAL);  // also activates it: keys come to it
-    if (state.StartFullScreen && !win32::IsFullScreen(state.DisplayWindow)) {
-        win32::ToggleFullScreen(state.DisplayWindow);
+    ShowWindow(State.DisplayWindow, SW_SHOWNORMAL);  // also activates it: keys come to it
+    if (State.StartFullScreen && !win32::IsFullScreen(State.FullScreen, State.DisplayWindow)) {
+        win32::ToggleFullScreen(State.FullScreen, State.DisplayWindow);
     }
     return true;
 }
 
 void DetachDisplay() {
-    if (state.DisplayWindow == nullptr) return;
-    win32::LeaveFullScreen(state.DisplayWindow);
-    RemovePropA(state.DisplayWindow, kTabletProperty);
-    state.DisplayWindow = nullptr;
+    if (State.DisplayWindow == nullptr) return;
+    win32::LeaveFullScreen(State.FullScreen, State.DisplayWindow);
+    RemovePropW(State.DisplayWindow, kTabletProperty);
+    State.DisplayWindow = nullptr;
 }
 
 void Present(const std::uint32_t* pixels, std::int32_t width, std::int32_t height, Rect dest) {
     DrainMessages();
-    if (state.DisplayWindow == nullptr) return;
-    HDC context = GetWindowDC(state.DisplayWindow);  // origin at the outer top-left, as `dest`
+    if (State.DisplayWindow == nullptr) return;
+    HDC context = GetWindowDC(State.DisplayWindow);  // origin at the outer top-left, as `dest`
     if (context == nullptr) return;
-    if (win32::IsFullScreen(state.DisplayWindow)) {
-        const RECT place = win32::PlaceOnBlack(state.DisplayWindow, context, width, height);
+    if (win32::IsFullScreen(State.FullScreen, State.DisplayWindow)) {
+        const RECT place = win32::PlaceOnBlack(State.DisplayWindow, context, width, height);
         dest = {place.left, place.top, place.right, place.bottom};
     }
     const BITMAPINFO info = PictureInfo(width, height);
@@ -338,39 +368,41 @@ void Present(const std::uint32_t* pixels, std::int32_t width, std::int32_t heigh
         StretchDIBits(context, dest.Left, dest.Top, destWidth, destHeight, 0, 0, width, height,
                       pixels, &info, DIB_RGB_COLORS, SRCCOPY);
     }
-    ReleaseDC(state.DisplayWindow, context);
+    ReleaseDC(State.DisplayWindow, context);
 }
 
 // --- Keyboard -------------------------------------------------------------------------------
 
 bool OpenKeyboard() {
     ReleaseAllKeys();
-    win32::OpenPads();
-    state.KeyboardOpen = true;
+    win32::OpenPads(State.Pads);
+    State.KeyboardOpen = true;
     return true;
 }
 
 void CloseKeyboard() {
-    win32::ClosePads();
-    state.KeyboardOpen = false;
+    win32::ClosePads(State.Pads);
+    State.KeyboardOpen = false;
 }
 
 // A key is down while any source holds it: the keyboard, the pointer or a pad. Without the focus
 // the first two have let go already, and the pads are not asked.
 bool ReadKeys(std::uint8_t keys[256]) {
-    if (!state.KeyboardOpen) return false;
+    if (!State.KeyboardOpen) return false;
     DrainMessages();
-    std::memcpy(keys, state.Keys, sizeof state.Keys);
-    if (state.PointerHeld) keys[kUpKey] = kKeyDown;
-    if (DisplayHasFocus()) win32::HoldKeysOfPads(keys);
+    std::memcpy(keys, State.Keys, sizeof State.Keys);
+    if (State.PointerHeld) keys[kKeyUp] = kKeyDown;
+    if (DisplayHasFocus()) win32::HoldKeysOfPads(State.Pads, keys);
     return true;
 }
 
 // --- Messages, time, memory, exit -----------------------------------------------------------
 
 void ShowMessage(const char* title, const char* text) {
-    if (MessageBoxA(GetForegroundWindow(), text, title, MB_OK) == 0) {
-        std::fprintf(stderr, "%s\n%s\n", title, text);
+    const std::wstring wideText = win32::Wide(text);
+    if (MessageBoxW(GetForegroundWindow(), wideText.c_str(), win32::Wide(title).c_str(), MB_OK) ==
+        0) {
+        WriteText(GetStdHandle(STD_ERROR_HANDLE), std::string(title) + "\n" + text + "\n");
     }
 }
 
@@ -389,14 +421,14 @@ bool ReadCounter(std::int64_t& ticks) {
 }
 
 void WaitForCounter(std::int64_t ticks) {
-    if (!state.SleepReady) PrepareSleep();
+    if (!State.SleepReady) PrepareSleep();
     const LONGLONG now = Counter();
-    if (ticks > now && state.CounterFrequency > 0) SleepShortOf(HundredNanoseconds(ticks - now));
+    if (ticks > now && State.CounterFrequency > 0) SleepShortOf(HundredNanoseconds(ticks - now));
 }
 
 void SleepMilliseconds(std::uint32_t milliseconds) {
-    if (!state.SleepReady) PrepareSleep();
-    if (state.WaitTimer == nullptr || !WaitOnTimer(LONGLONG{milliseconds} * 10000)) {
+    if (!State.SleepReady) PrepareSleep();
+    if (State.WaitTimer == nullptr || !WaitOnTimer(LONGLONG{milliseconds} * 10000)) {
         Sleep(milliseconds);
     }
 }
