@@ -134,6 +134,8 @@
     const root = document.documentElement;
     over.hidden = true;
     root.classList.add('playing');
+    // Until the game's code says so, a new game is taken to wait for its player.
+    root.classList.toggle('waiting', !request.startsWith('watch '));
     unzoom();
     window.caveInputs.newGame();
     canvas.focus();

@@ -509,8 +509,11 @@ test('phone: the page fits upright and sideways, and the buttons work by tap', a
     [await page.locator('#quit').isVisible(), await page.locator('#pause').isVisible()],
     [false, false],
   );
-  await page.locator('#again').tap();
+  // A game started on a page zoomed in is shown whole: the zoom goes back to 1.
+  await page.cdp.send('Emulation.setPageScaleFactor', { pageScaleFactor: 1.5 });
+  await page.evaluate(() => document.getElementById('again').click());
   await page.waitForTimeout(500);
+  assert.equal(await page.evaluate(() => visualViewport.scale), 1, 'the game started zoomed');
   assert.ok(await page.locator('#prompt').isVisible(), 'the next game is not waiting');
   await touch(page, 'touchStart', ...(await middleOfPicture(page)));
   await page.waitForTimeout(500);
@@ -637,6 +640,7 @@ test('a watch link and a demo file play their run to the box cavesim gives', asy
   await firstFrame(page);
   const watching = 'Watching a run: Escape or Quit ends it';
   assert.equal(await page.locator('#status').textContent(), watching);
+  assert.equal(await page.locator('#prompt').isVisible(), false, 'a prompt while watching');
   await page.locator('[data-speed="0"]').click();
   const held = await settled(page);
   assert.ok(held, 'the run went on while held still');
