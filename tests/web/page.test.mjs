@@ -244,14 +244,29 @@ test('P pauses the picture and P resumes it', async () => {
   await page.close();
 });
 
-test('Escape ends the game at once with no box; "Play again" starts a new one', async () => {
+// Up still held, repeating, from the game that Escape ended does not start the next one: only
+// a new press does.
+test('Escape ends the game at once with no box; held Up carries over to no new game', async () => {
   const page = await openGame(startAutopilot);
   await firstFrame(page);
+  await page.evaluate(() => window.stopAutopilot());
+  await page.keyboard.down('ArrowUp');
   await press(page, 'Escape');
   await page.locator('#over').waitFor({ timeout: 2000 });
   assert.equal(await page.locator('#message').getAttribute('open'), null, 'a box was shown');
-  await page.evaluate(() => window.stopAutopilot());
-  await playAgain(page);
+  await page.evaluate(() => {
+    const canvas = document.getElementById('game');
+    const repeat = () =>
+      canvas.dispatchEvent(new KeyboardEvent('keydown', { code: 'ArrowUp', repeat: true }));
+    window.repeating = setInterval(repeat, 30);
+  });
+  await page.locator('#again').click();
+  await page.waitForTimeout(600);
+  assert.ok(await page.locator('html.waiting').count(), 'a held-over Up started the game');
+  await page.evaluate(() => clearInterval(window.repeating));
+  await page.keyboard.up('ArrowUp');
+  await liftOnce(page);
+  await dialogLines(page);
   assert.deepEqual(page.errors, []);
   await page.close();
 });
