@@ -12,6 +12,7 @@ window.caveBoard = (() => {
   const nameField = document.getElementById('board-name');
   const sendButton = document.getElementById('board-send');
   const demoFile = document.getElementById('board-file');
+  const demoFileLabel = document.getElementById('board-file-label');
   const result = document.getElementById('board-result');
   const boards = {
     daily: document.getElementById('board-daily'),
@@ -168,7 +169,10 @@ window.caveBoard = (() => {
     demoFile.value = '';
     if (file) sendFile(file);
   });
-  boardServes().then((served) => (section.hidden = !served));
+  boardServes().then((served) => {
+    section.hidden = !served;
+    demoFileLabel.hidden = !served;
+  });
 
   return { ended };
 })();

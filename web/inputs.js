@@ -1,27 +1,35 @@
 'use strict';
 // What holds the game's keys on the page besides the keyboard: a finger, mouse or pen held on
-// the picture (Up), the touch buttons (P and Escape) and game controllers. The game reads them as
-// those keys in the same snapshot as the keyboard's (Module.pageKeys, once a read), so a game
-// played this way records the same demo as one played on the keyboard.
+// the play area (Up), the touch buttons (P and Escape) and game controllers. The game reads them
+// as those keys in the same snapshot as the keyboard's (Module.pageKeys, once a read), so a game
+// played this way records the same demo as one played on the keyboard. Whatever is held when a
+// game ends is let go, and ignored in the next game until it is first released.
 window.caveInputs = (() => {
   const UP = 1;
   const P = 2;
   const ESCAPE = 4;
   const canvas = document.getElementById('game');
+  const play = document.getElementById('play');
   const pauseButton = document.getElementById('pause');
+  const pausedText = document.getElementById('paused');
+  const root = document.documentElement;
 
-  const onPicture = new Set(); // pointers held down on the picture
+  const onPlay = new Set(); // pointers held down on the play area
   const onButtons = new Map(); // pointer -> the key of the button it holds
   // Keys of buttons pressed since the last read: a tap shorter than a frame still reaches the
   // game as one press and one release.
   let tapped = 0;
   let lastRead = 0; // every source's keys at the game's last read
+  let stalePad = 0; // pad keys held over from the last game, until they are let go
   let paused = false;
+  const gameOn = () => root.classList.contains('playing') && !root.classList.contains('waiting');
 
+  // The game's picture stays the bare cave while paused: the page says so beside it.
   function showPaused(now) {
     paused = now;
     pauseButton.textContent = now ? 'Resume' : 'Pause';
     pauseButton.setAttribute('aria-pressed', String(now));
+    pausedText.textContent = now ? 'Paused' : '';
   }
 
   // Pads are read only once the browser has shown one: reading costs a phone every frame.
@@ -30,7 +38,7 @@ window.caveInputs = (() => {
 
   // The Gamepad API's standard layout: the bottom face button, the d-pad's up or the left stick
   // pushed up past half way lift; Start pauses; Back/Select quits.
-  function padKeys() {
+  function heldOnPads() {
     let keys = 0;
     if (!padsSeen) return keys;
     for (const pad of navigator.getGamepads?.() ?? []) {
@@ -43,11 +51,19 @@ window.caveInputs = (() => {
     return keys;
   }
 
+  function padKeys() {
+    const held = heldOnPads();
+    stalePad &= held;
+    return held & ~stalePad;
+  }
+
+  const heldOnPlay = () => (onPlay.size > 0 ? UP : 0);
+
   // The page's keys at one of the game's reads, given the keyboard's. The game pauses and
   // resumes on each release of P and quits (unpaused) on a release of Escape: the Pause button
   // follows it from the same reads.
   function pageKeys(keyboard) {
-    let keys = tapped | padKeys() | (onPicture.size > 0 ? UP : 0);
+    let keys = tapped | padKeys() | heldOnPlay();
     for (const key of onButtons.values()) keys |= key;
     tapped = 0;
     const all = keys | keyboard;
@@ -58,27 +74,29 @@ window.caveInputs = (() => {
   }
 
   function letGo(event) {
-    onPicture.delete(event.pointerId);
+    onPlay.delete(event.pointerId);
     onButtons.delete(event.pointerId);
   }
 
-  canvas.addEventListener('pointerdown', (event) => {
+  // Anywhere on the play area, the picture or around it, a held pointer lifts the ball.
+  play.addEventListener('pointerdown', (event) => {
     if (event.pointerType === 'mouse' && event.button !== 0) return;
     event.preventDefault();
     canvas.focus();
-    // Captured, so a finger that slides off the picture still holds until it is lifted.
-    canvas.setPointerCapture(event.pointerId);
-    onPicture.add(event.pointerId);
+    // Captured, so a finger that slides off the play area still holds until it is lifted.
+    play.setPointerCapture(event.pointerId);
+    onPlay.add(event.pointerId);
   });
   for (const type of ['pointerup', 'pointercancel', 'lostpointercapture']) {
-    canvas.addEventListener(type, letGo);
+    play.addEventListener(type, letGo);
   }
-  canvas.addEventListener('contextmenu', (event) => event.preventDefault());
+  play.addEventListener('contextmenu', (event) => event.preventDefault());
 
-  // A button of the game's holds its key while pressed, as the key itself would.
+  // A button of the game's holds its key while pressed, as the key itself would, and only
+  // while a game is on.
   function keyButton(button, key) {
     button.addEventListener('pointerdown', (event) => {
-      if (event.pointerType === 'mouse' && event.button !== 0) return;
+      if ((event.pointerType === 'mouse' && event.button !== 0) || !gameOn()) return;
       button.setPointerCapture(event.pointerId);
       onButtons.set(event.pointerId, key);
       tapped |= key;
@@ -92,7 +110,7 @@ window.caveInputs = (() => {
     }
     // Enter or Space on the focused button: one press.
     button.addEventListener('click', (event) => {
-      if (event.detail === 0) tapped |= key;
+      if (event.detail === 0 && gameOn()) tapped |= key;
     });
   }
   keyButton(pauseButton, P);
@@ -101,7 +119,7 @@ window.caveInputs = (() => {
   // A page put away lets go of everything; its pointers may never come back up.
   document.addEventListener('visibilitychange', () => {
     if (!document.hidden) return;
-    onPicture.clear();
+    onPlay.clear();
     onButtons.clear();
   });
 
@@ -121,9 +139,20 @@ window.caveInputs = (() => {
 
   return {
     pageKeys,
+    // Whether the page lifts the ball now: what a game waiting for its player waits for.
+    holdsLift: () => ((padKeys() | heldOnPlay()) & UP) !== 0,
     // Ends the game on as Escape does.
     quit() {
       tapped |= ESCAPE;
+    },
+    // A game has ended: everything held is let go, and stays ignored until it is released.
+    gameEnded() {
+      // A pointer still down stays captured: its release goes by unheard.
+      onPlay.clear();
+      onButtons.clear();
+      stalePad = heldOnPads();
+      tapped = 0;
+      showPaused(false);
     },
     // A new game starts unpaused with nothing held over from the last one.
     newGame() {

@@ -4,6 +4,8 @@
 // report is offered to the best scores, which the page shows from the browser's local storage.
 #include <string>
 
+#include "game/frame_loop.h"
+#include "platform/display.h"
 #include "platform/host/web_host.h"
 #include "platform/key_recorder.h"
 #include "platform/watch_link.h"
@@ -45,6 +47,19 @@ host::web::EndedGame Ended(int status, const GameKeeping& keeping) {
 
 std::string Answer;  // the last text handed to the page
 
+// A new game waits for its player: it shows the cave with the ball at its start until something
+// lifts the ball, and its first frame then runs with the lift held, as a game whose Up was held
+// from the start. A run being watched starts at once.
+int RunGameFor(const GameKeeping& keeping) {
+    const std::int32_t error = StartProgram(PlaybackDemo());
+    if (error == 0 && !keeping.Playback) {
+        DrawPicture();
+        PresentFrame();
+        host::web::AwaitLift();
+    }
+    return RunStartedProgram(error);
+}
+
 }  // namespace
 
 // The page's way to the demo code: the same reader and writer as every other build's.
@@ -69,7 +84,7 @@ int main() {
     for (;;) {
         const GameKeeping keeping = KeepingFor(request);
         SetGameKeeping(keeping);
-        const int status = RunProgram();
+        const int status = RunGameFor(keeping);
         request = host::web::AwaitNewGame(Ended(status, keeping));
     }
 }

@@ -1,37 +1,22 @@
 'use strict';
-// The page around the game: whole-multiple scaling, the keyboard focus, the message box the game
-// waits for, and what follows the end of a game.
+// The page around the game: the keyboard focus, the message box the game waits for, the start
+// of each game and what follows its end.
 (() => {
   const canvas = document.getElementById('game');
-  const screen = canvas.parentElement;
   const over = document.getElementById('over');
   const again = document.getElementById('again');
   const dialog = document.getElementById('message');
   const best = document.getElementById('best');
 
-  // The largest whole multiple of the picture, in device pixels, that fits the viewport beside
-  // the rest of the page.
-  function fitCanvas() {
-    const ratio = window.devicePixelRatio || 1;
-    const main = document.querySelector('main');
-    // Across, only the page's padding is beside the picture: the controls below wrap.
-    const padding = getComputedStyle(main);
-    const roomX =
-      window.innerWidth - parseFloat(padding.paddingLeft) - parseFloat(padding.paddingRight);
-    const roomY = window.innerHeight - (main.offsetHeight - canvas.offsetHeight);
-    const scale = Math.max(
-      1,
-      Math.floor(Math.min((roomX * ratio) / canvas.width, (roomY * ratio) / canvas.height)),
-    );
-    canvas.style.width = `${(canvas.width * scale) / ratio}px`;
-    canvas.style.height = `${(canvas.height * scale) / ratio}px`;
-    // Centring can put the picture half a pixel off the device's grid, which blurs every pixel
-    // edge: nudge it onto the grid.
-    screen.style.left = '0';
-    screen.style.top = '0';
-    const box = canvas.getBoundingClientRect();
-    screen.style.left = `${Math.round(box.left * ratio) / ratio - box.left}px`;
-    screen.style.top = `${Math.round(box.top * ratio) / ratio - box.top}px`;
+  // A game started on a page zoomed in (a pinch on the game-over panel) would show a part of the
+  // picture and no way back, as fingers on a game fly the ball: the zoom goes back to 1, and
+  // pinching is allowed again once it has.
+  const viewport = document.querySelector('meta[name="viewport"]');
+  const freeViewport = viewport.content;
+  function unzoom() {
+    if (!window.visualViewport || visualViewport.scale <= 1.001) return;
+    viewport.content = `${freeViewport}, maximum-scale=1`;
+    setTimeout(() => (viewport.content = freeViewport), 300);
   }
 
   function showMessage(title, text) {
@@ -144,11 +129,20 @@
     knownDemos = new Set(scores.map(({ demo }) => demo));
   }
 
+  // The game starts: at once for a run to watch, else once the player lifts the ball.
+  function begin(request) {
+    const root = document.documentElement;
+    over.hidden = true;
+    root.classList.add('playing');
+    // Until the game's code says so, a new game is taken to wait for its player.
+    root.classList.toggle('waiting', !request.startsWith('watch '));
+    unzoom();
+    window.caveInputs.newGame();
+    canvas.focus();
+    return window.caveRuns.begin(request);
+  }
+
   document.getElementById('message-ok').addEventListener('click', () => dialog.close());
-  window.addEventListener('resize', fitCanvas);
-  // Late fonts change the height of the text around the picture, and so where it is centred.
-  new ResizeObserver(fitCanvas).observe(document.querySelector('main'));
-  fitCanvas();
   canvas.focus();
   storedBestScores().then((scores) => scores.forEach(({ demo }) => knownDemos.add(demo)));
   // The site's files are kept for starts without the network, once the game is under way so that
@@ -164,25 +158,26 @@
     showMessage,
     fileStore,
     pageKeys: window.caveInputs.pageKeys,
+    holdsLift: window.caveInputs.holdsLift,
+    showPicture: window.caveScreen.show,
+    awaitsLift(waiting) {
+      document.documentElement.classList.toggle('waiting', waiting);
+    },
     // What the first game is to be: the page's address may ask for a cave or a run.
     async firstGame() {
-      return window.caveRuns.begin(await window.caveRuns.fromAddress());
+      return begin(await window.caveRuns.fromAddress());
     },
     // The game waits until the player asks for the next one, unless that was asked already.
     async onGameEnd(status, game) {
       document.documentElement.classList.remove('playing');
-      window.caveInputs.newGame();
+      window.caveInputs.gameEnded();
       if (!window.caveRuns.ended(game)) {
         window.caveBoard.ended(game);
         await showBestScores();
         over.hidden = false;
         again.focus();
       }
-      const next = await window.caveRuns.next();
-      over.hidden = true;
-      document.documentElement.classList.add('playing');
-      canvas.focus();
-      return window.caveRuns.begin(next);
+      return begin(await window.caveRuns.next());
     },
   };
 })();

@@ -52,12 +52,9 @@ void StartFrame() {
     MoveGhosts();
 }
 
-// The cave is copied before it scrolls, so the picture shows what this frame's balls met.
-void ComposePicture() {
+void DrawPicture() {
     ClearBackBuffer(0, 0, 0);
     BlitImage(kCaveSprite, 0, 0);
-    ScrollCave(kScrollStep);
-    DriftRockColour();
     DrawGhosts();
     const Player* last = nullptr;
     ListReset(PlayerList);
@@ -67,6 +64,13 @@ void ComposePicture() {
     }
     // The score shown is the last player's; a game without players has ended before this.
     if (last != nullptr) DrawHud(*last);
+}
+
+// The picture shows what this frame's balls met: the cave scrolls only once it is drawn.
+void ComposePicture() {
+    DrawPicture();
+    ScrollCave(kScrollStep);
+    DriftRockColour();
 }
 
 namespace {

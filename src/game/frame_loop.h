@@ -44,3 +44,6 @@ GameOutcome RunGame(GameWatcher* watcher = nullptr);
 // Loop.AnyFlying); ComposePicture draws the next picture into the back buffer.
 void StartFrame();
 void ComposePicture();
+// The game as it stands into the back buffer, moving nothing: what a game waiting for its first
+// frame shows.
+void DrawPicture();

@@ -104,8 +104,9 @@ std::int32_t OpenGameScreen() {
     return BuildInitialCave() ? 0 : kErrorCaveImage;
 }
 
-int RunProgram() {
-    const std::int32_t error = StartProgram(PlaybackDemo(), GameCompany());
+int RunProgram() { return RunStartedProgram(StartProgram(PlaybackDemo(), GameCompany())); }
+
+int RunStartedProgram(std::int32_t error) {
     if (error != 0) return EndProgram({GameOutcome::Ending::Fatal, {}, error});
     const GameOutcome outcome = RunGame();
     // Kept before the box, which waits for the player.

@@ -23,6 +23,9 @@ inline constexpr std::int32_t kMaxScreenScale = 8;
 // The real program's game: start-up, one game, what it keeps of the game, then its box and the
 // shutdown path. Returns the exit status.
 int RunProgram();
+// The rest of RunProgram once start-up (StartProgram) has returned `error`: the game unless
+// start-up failed, what it keeps of the game, its box and the shutdown path.
+int RunStartedProgram(std::int32_t error);
 
 // Who flies besides the first player: more players at one keyboard, and ghosts of recorded runs
 // on the same cave.

@@ -5,6 +5,7 @@ starts from a user's terminal and goes again; the zips carry one version and one
 Usage: test_release.py SOURCE_DIR VERSION
 """
 
+import gzip
 import os
 import subprocess
 import sys
@@ -84,6 +85,21 @@ def check_zips(dist):
         archive = os.path.join(dist, f"cave-{VERSION}-{kind}.zip")
         if licence_of(archive, f"cave-{VERSION}-{kind}/LICENSE") != licence:
             fail(f"the {kind} zip's licence is not the project's")
+    check_gzipped_page(os.path.join(dist, f"cave-{VERSION}-web.zip"))
+
+
+# A static server may send the page's text and wasm as they are gzipped beside them: each .gz
+# must unpack to its file, and the page's own files must all have one.
+def check_gzipped_page(archive):
+    folder = f"cave-{VERSION}-web/"
+    with zipfile.ZipFile(archive) as packed:
+        names = set(packed.namelist())
+        for name in ("index.html", "page.js", "cave.css", "cave.js", "cave.wasm"):
+            if folder + name + ".gz" not in names:
+                fail(f"the web zip has no {name}.gz")
+        for name in sorted(n for n in names if n.endswith(".gz")):
+            if gzip.decompress(packed.read(name)) != packed.read(name[:-3]):
+                fail(f"{name} in the web zip does not unpack to {name[:-3]}")
 
 
 def check_deb(deb, scratch):

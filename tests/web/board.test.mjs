@@ -11,7 +11,7 @@ import { tmpdir } from 'node:os';
 import { dirname, join } from 'node:path';
 import { fileURLToPath } from 'node:url';
 import { after, before, test } from 'node:test';
-import { launchChromium, openHeld, startAutopilot } from './driver.mjs';
+import { axeViolations, launchChromium, liftOnce, openHeld, startAutopilot } from './driver.mjs';
 
 const UP_RHYTHM = join(
   dirname(fileURLToPath(import.meta.url)),
@@ -118,6 +118,7 @@ test('a played game sent to the board is ranked and listed, and its entry replay
   );
   assert.deepEqual(await boardRows(page, 'board-all'), [['1', 'Pilot 1', pointsOf(report), 'new']]);
   assert.equal(await page.locator('#board-send').isDisabled(), true, 'the run can be sent twice');
+  assert.deepEqual(await axeViolations(page), [], 'axe on the board');
 
   // The entry's watch link plays the run the server keeps, to the very same box.
   await page.locator('#board-all a:text("watch")').click();
@@ -137,6 +138,7 @@ test('a played game sent to the board is ranked and listed, and its entry replay
 
 test("a demo file is sent; a name with markup gets the server's error, as text", async () => {
   const page = await openPage();
+  await liftOnce(page);
   await boxLines(page);
   await toOverlay(page);
   const markup = '<img src=x><b>';

@@ -34,6 +34,9 @@ constexpr double kLongestLateness = 8.0;
 constexpr double kLongestTurns = 0.5;
 // How often a watched run held still looks whether it may go on, in milliseconds.
 constexpr double kHeldStillTurn = 50.0;
+// How often a game waiting for its player looks whether the ball is lifted, in milliseconds.
+constexpr double kLiftTurn = 8.0;
+constexpr std::uint8_t kUp = 0xC8;
 
 // How fast a run being watched is shown: the page's 2x, 4x and pause change the pace of the
 // frame counter, never what happens in the run. The monotonic clock's pace otherwise.
@@ -53,7 +56,8 @@ struct WebHost {
     std::int32_t Height = 0;
     std::vector<std::uint32_t> Rgba;  // the picture in canvas byte order
     std::uint8_t Keys[256] = {};
-    double TickOffset = 0;  // wall clock minus the monotonic clock when the page started, in ms
+    bool HeldOver[256] = {};  // held when the last game ended, and not released since
+    double TickOffset = 0;    // wall clock minus the monotonic clock when the page started, in ms
     WatchClock Clock;
 };
 
@@ -170,7 +174,7 @@ constexpr std::pair<const char*, std::uint8_t> kKeyTable[] = {
 };
 
 // The keys the page's other inputs can hold, by their bit in PageKeys.
-constexpr std::pair<int, std::uint8_t> kPageKeys[] = {{1, 0xC8}, {2, 0x19}, {4, 0x01}};
+constexpr std::pair<int, std::uint8_t> kPageKeys[] = {{1, kUp}, {2, 0x19}, {4, 0x01}};
 
 // Keys whose default action scrolls the page; the game keeps them while it has the focus. All
 // others keep their browser meaning (reload, tab to the next control, ...).
@@ -191,10 +195,14 @@ bool Scrolls(std::uint8_t scan) {
     return false;
 }
 
+// A key still held from the last game only repeats: it is ignored until it is released or
+// pressed anew, so that nothing held carries over from one game to the next.
 EM_BOOL OnKey(int eventType, const EmscriptenKeyboardEvent* event, void* /*userData*/) {
     const std::uint8_t scan = ScanCode(event->code);
     if (scan == 0) return EM_FALSE;
-    State.Keys[scan] = eventType == EMSCRIPTEN_EVENT_KEYDOWN ? 0x80 : 0;
+    const bool down = eventType == EMSCRIPTEN_EVENT_KEYDOWN;
+    if (!down || event->repeat == 0) State.HeldOver[scan] = false;
+    if (!State.HeldOver[scan]) State.Keys[scan] = down ? 0x80 : 0;
     return Scrolls(scan) ? EM_TRUE : EM_FALSE;
 }
 
@@ -221,39 +229,31 @@ EM_JS(int, PageHasCanvas, (), {
 EM_JS(int, ViewportWidth, (), { return window.innerWidth | 0; });
 EM_JS(int, ViewportHeight, (), { return window.innerHeight | 0; });
 
-EM_JS(void, SizeCanvas, (int width, int height), {
-    const canvas = document.querySelector('#game');
-    canvas.width = width;
-    canvas.height = height;
-});
-
-// Pictures of another size than the destination go through a scratch canvas, which scales.
-// The context is made once, desynchronized: the canvas then skips a copy on its way to the
-// screen, which is most of what presenting costs a phone. The picture's ImageData is a view of
-// the game's memory, made again only when that memory has moved.
+// The picture goes to a canvas of its own size, which the page (Module.showPicture) draws on
+// the game's canvas at the scale that fits the screen. The picture's ImageData is a view of the
+// game's memory, made again only when that memory has moved.
 EM_JS(void, PutPicture, (const void* rgba, int width, int height, int left, int top, int right,
                          int bottom), {
-    if (!Module.gameContext) {
-        const canvas = document.querySelector('#game');
-        Module.gameContext = canvas.getContext('2d', {desynchronized: true});
-    }
-    const context = Module.gameContext;
     let image = Module.gamePicture;
     if (!image || image.data.buffer !== HEAPU8.buffer || image.data.byteOffset !== rgba ||
         image.width !== width || image.height !== height) {
         const bytes = new Uint8ClampedArray(HEAPU8.buffer, rgba, width * height * 4);
         image = Module.gamePicture = new ImageData(bytes, width, height);
     }
-    if (right - left === width && bottom - top === height) {
-        context.putImageData(image, left, top);
+    let picture = Module.pictureCanvas;
+    if (!picture || picture.width !== width || picture.height !== height) {
+        picture = Module.pictureCanvas = document.createElement('canvas');
+        picture.width = width;
+        picture.height = height;
+    }
+    picture.getContext('2d').putImageData(image, 0, 0);
+    if (typeof Module.showPicture === 'function') {
+        Module.showPicture(picture, left, top, right, bottom);
         return;
     }
-    const scratch = document.createElement('canvas');
-    scratch.width = width;
-    scratch.height = height;
-    scratch.getContext('2d').putImageData(image, 0, 0);
+    const context = document.querySelector('#game').getContext('2d');
     context.imageSmoothingEnabled = false;
-    context.drawImage(scratch, left, top, right - left, bottom - top);
+    context.drawImage(picture, left, top, right - left, bottom - top);
 });
 
 // The page's modal dialog; the game waits here until the player dismisses it.
@@ -289,6 +289,16 @@ EM_ASYNC_JS(char*, AwaitPageNewGame, (int status, const char* payload, double se
 EM_ASYNC_JS(char*, PageFirstGame, (), {
     const request = typeof Module.firstGame === 'function' ? await Module.firstGame() : "";
     return allocateUTF8(request || "");
+});
+
+// Whether the page holds the ball's lift (a pointer on the play area, a pad), and its prompt
+// while a new game waits for it.
+EM_JS(int, PageHoldsLift, (), {
+    return typeof Module.holdsLift === 'function' && Module.holdsLift() ? 1 : 0;
+});
+
+EM_JS(void, PageAwaitsLift, (int waiting), {
+    if (typeof Module.awaitsLift === 'function') Module.awaitsLift(waiting !== 0);
 });
 
 // A message to ourselves: one turn of the browser's event loop, where a zero timeout would be
@@ -420,7 +430,6 @@ bool AttachDisplay(WindowId window, std::int32_t width, std::int32_t height) {
     State.Rgba.assign(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), 0);
     State.Width = width;
     State.Height = height;
-    SizeCanvas(width, height);
     return true;
 }
 
@@ -451,6 +460,9 @@ bool OpenKeyboard() {
 void CloseKeyboard() {
     if (!State.KeyboardOpen) return;
     emscripten_html5_remove_all_event_listeners();
+    for (std::size_t scan = 0; scan < sizeof State.Keys; ++scan) {
+        State.HeldOver[scan] = State.Keys[scan] != 0;
+    }
     ReleaseAllKeys();
     State.KeyboardOpen = false;
 }
@@ -536,6 +548,12 @@ namespace web {
 extern "C" void cave_set_watch_speed(double speed) {
     const double shown = ShownMilliseconds();
     State.Clock = {speed > 0 ? speed : 0, MonotonicMilliseconds(), shown};
+}
+
+void AwaitLift() {
+    PageAwaitsLift(1);
+    while ((State.Keys[kUp] & 0x80) == 0 && PageHoldsLift() == 0) YieldToBrowser(kLiftTurn);
+    PageAwaitsLift(0);
 }
 
 std::string FirstGameRequest() { return TakePageString(PageFirstGame()); }

@@ -22,5 +22,8 @@ std::string FirstGameRequest();
 // Tells the page that a game has ended and waits until the player asks it for another: "" for a
 // random cave, "daily", "cave N" or "watch TEXT".
 std::string AwaitNewGame(const EndedGame& game);
+// Waits until the player holds something that lifts the ball (Up, a finger or the mouse on the
+// play area, a pad's lift), the page showing its prompt meanwhile.
+void AwaitLift();
 
 }  // namespace host::web
