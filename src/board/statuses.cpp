@@ -19,6 +19,7 @@ int StatusOf(Refusal why) {
         case Refusal::Paused:
         case Refusal::NotEnded:
         case Refusal::ReplayFailed:
+        case Refusal::SeveralPlayers:
             break;
     }
     return 422;

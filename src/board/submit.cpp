@@ -110,6 +110,11 @@ SubmitResult Submit(Verifying& verifying, const std::string& body) {
     if (!submission.Error.empty()) return Refused{Refusal::BadSubmission, submission.Error};
     const ParsedDemo demo = ParseAnyDemo(submission.Value.Demo);
     if (!demo.Error.empty()) return Refused{Refusal::BadDemo, "demo: " + demo.Error};
+    if (demo.Value.Players != 1) {
+        return Refused{Refusal::SeveralPlayers,
+                       "the boards rank runs of one player; this run has " +
+                           std::to_string(demo.Value.Players)};
+    }
     const Demo effective = EffectiveDemo(demo.Value);
     // Each frame and each turn of the pause polls the keys once: a key change at a poll past the
     // limit makes the run longer than the limit, and it is refused without a replay.

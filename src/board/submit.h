@@ -22,9 +22,10 @@ enum class Refusal {
     TooLong,        // a key change past the frame limit: refused before any replay
     Quit,
     Paused,
-    NotEnded,      // still flying at the frame limit
-    ReplayFailed,  // the game or the verifier failed
-    Hidden,        // the same play was taken off the boards by a moderator
+    NotEnded,        // still flying at the frame limit
+    ReplayFailed,    // the game or the verifier failed
+    Hidden,          // the same play was taken off the boards by a moderator
+    SeveralPlayers,  // a race of several balls: the boards rank one player's flights
 };
 
 struct Refused {

@@ -136,6 +136,7 @@ class BadInput(ServerCase):
         paused = demo_text(5, "2 25 down\n3 25 up\n")
         quits = demo_text(5, "2 1 down\n3 1 up\n")
         too_long = demo_text(5, f"{int(MAX_FRAMES) + 1} 200 down\n")
+        two_players = "# cave demo 2 seed 5 players 2\n" + TOP.split("\n", 1)[1]
         table = [
             ("script name", {"name": "<script>", "demo": TOP}, 400),
             ("SQL quotes", {"name": "x'); DROP TABLE runs;--", "demo": TOP}, 400),
@@ -148,6 +149,7 @@ class BadInput(ServerCase):
             ("never crashes within the limit", {"name": "ann", "demo": NEVER_ENDS}, 422,
              "does not end within 400"),
             ("longer than the limit", {"name": "ann", "demo": too_long}, 422, "longer than"),
+            ("two players", {"name": "ann", "demo": two_players}, 422, "runs of one player"),
         ]
         for label, body, expected, *words in table:
             with self.subTest(label):
