@@ -30,6 +30,5 @@ struct ReplayResult {
     std::string Detail;       // the verifier's error text
 };
 
-
 ReplayResult RunVerifier(const std::string& program, const std::string& demo,
                          const ReplayLimits& limits);

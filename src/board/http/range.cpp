@@ -17,16 +17,16 @@ std::optional<std::size_t> Number(const std::string& text) {
 void ApplyRange(const std::string& range, HttpResponse& response) {
     const std::string unit = "bytes=";
     if (range.rfind(unit, 0) != 0 || range.find(',') != std::string::npos) return;
-    const std::string spec = range.substr(unit.size());
-    const std::size_t dash = spec.find('-');
+    const std::string bounds = range.substr(unit.size());
+    const std::size_t dash = bounds.find('-');
     if (dash == std::string::npos) return;
     const std::size_t size = response.Length;
-    const auto first = Number(spec.substr(0, dash));
-    const auto last = Number(spec.substr(dash + 1));
+    const auto first = Number(bounds.substr(0, dash));
+    const auto last = Number(bounds.substr(dash + 1));
     std::size_t from = 0;
     std::size_t to = 0;  // inclusive
     if (first) {
-        if (!last && dash + 1 != spec.size()) return;
+        if (!last && dash + 1 != bounds.size()) return;
         from = *first;
         to = last ? std::min(*last, size - 1) : size - 1;
         if (last && *last < *first) return;

@@ -1,10 +1,10 @@
 #define WIN32_LEAN_AND_MEAN
 #define NOMINMAX
+#include "platform/host/win32/win32_text.h"
+
 #include <windows.h>
 
 #include <climits>
-
-#include "platform/host/win32/win32_text.h"
 
 namespace host::win32 {
 
