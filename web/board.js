@@ -74,11 +74,12 @@ window.caveBoard = (() => {
     result.classList.toggle('error', isError);
   }
 
-  // An entry's watch link: its demo is fetched when it is followed and becomes the page's own
-  // #watch= link, which the page then plays (runs.js follows links within the page).
-  function watchLink(id) {
+  // An entry's watch or race link (`kind`): its demo is fetched when it is followed and becomes
+  // the page's own #watch= or #race= link, which the page then plays (runs.js follows links
+  // within the page).
+  function runLink(id, kind) {
     const link = document.createElement('a');
-    link.textContent = 'watch';
+    link.textContent = kind;
     link.href = `api/runs/${encodeURIComponent(id)}/demo`;
     link.addEventListener('click', async (event) => {
       if (link.getAttribute('href').startsWith('#')) return;
@@ -88,7 +89,7 @@ window.caveBoard = (() => {
         if (!response.ok) throw new Error(`the board answered ${response.status}`);
         const runPayload = window.caveRuns.payloadOf(await response.text());
         if (!runPayload) throw new Error('the board sent a demo the game cannot read');
-        link.href = `#watch=${runPayload}`;
+        link.href = `#${kind}=${runPayload}`;
         link.click();
       } catch (error) {
         say(`Cannot show this run: ${error.message}`, true);
@@ -104,7 +105,7 @@ window.caveBoard = (() => {
       for (const text of [rank, name, points, String(date).slice(0, 10)]) {
         row.insertCell().textContent = text;
       }
-      row.insertCell().append(watchLink(id));
+      row.insertCell().append(runLink(id, 'watch'), runLink(id, 'race'));
       return row;
     });
     table.tBodies[0].replaceChildren(...rows);
@@ -151,9 +152,17 @@ window.caveBoard = (() => {
     await send(await file.text());
   }
 
-  // A game has ended: one played here with a score report can be sent; a watched run cannot.
+  // The runs today's board races (see race.js), best first: their watch payloads.
+  async function todaysRace() {
+    const { runs } = await call(`api/boards/daily/${today()}/race?limit=99`);
+    return runs.map((run) => run.payload);
+  }
+
+  // A game has ended: one played here by one player with a score report can be sent; a watched
+  // run cannot.
   function ended(game) {
-    payload = !game.watched && game.points !== null ? game.payload : null;
+    const sendable = !game.watched && game.points !== null && game.players === 1;
+    payload = sendable ? game.payload : null;
     sendButton.hidden = payload === null;
     sendButton.disabled = payload === null;
     say('');
@@ -169,10 +178,11 @@ window.caveBoard = (() => {
     demoFile.value = '';
     if (file) sendFile(file);
   });
-  boardServes().then((served) => {
-    section.hidden = !served;
-    demoFileLabel.hidden = !served;
+  const served = boardServes();
+  served.then((serving) => {
+    section.hidden = !serving;
+    demoFileLabel.hidden = !serving;
   });
 
-  return { ended };
+  return { ended, served, todaysRace };
 })();

@@ -1,6 +1,7 @@
 'use strict';
 // What holds the game's keys on the page besides the keyboard: a finger, mouse or pen held on
-// the play area (Up), the touch buttons (P and Escape) and game controllers. The game reads them
+// the play area (Up; with several players, each player's lift on a strip of its own), the touch
+// buttons (P and Escape) and game controllers (controller n lifts player n). The game reads them
 // as those keys in the same snapshot as the keyboard's (Module.pageKeys, once a read), so a game
 // played this way records the same demo as one played on the keyboard. Whatever is held when a
 // game ends is let go, and ignored in the next game until it is first released.
@@ -8,13 +9,19 @@ window.caveInputs = (() => {
   const UP = 1;
   const P = 2;
   const ESCAPE = 4;
+  const LIFTS = [UP, 8, 16, 32]; // each player's lift, by its bit in the game's page keys
   const canvas = document.getElementById('game');
   const play = document.getElementById('play');
   const pauseButton = document.getElementById('pause');
   const pausedText = document.getElementById('paused');
   const root = document.documentElement;
 
-  const onPlay = new Set(); // pointers held down on the play area
+  const strips = document.getElementById('strips');
+  const playerKeys = document.getElementById('player-keys');
+  const KEY_NAMES = ['\u2191 Up', 'W', 'B', 'K']; // the keys that lift players 1 to 4
+  let players = 1;
+
+  const onPlay = new Map(); // pointer held down on the play area -> the player whose strip it is
   const onButtons = new Map(); // pointer -> the key of the button it holds
   // Keys of buttons pressed since the last read: a tap shorter than a frame still reaches the
   // game as one press and one release.
@@ -37,14 +44,18 @@ window.caveInputs = (() => {
   addEventListener('gamepadconnected', () => (padsSeen = true));
 
   // The Gamepad API's standard layout: the bottom face button, the d-pad's up or the left stick
-  // pushed up past half way lift; Start pauses; Back/Select quits.
+  // pushed up past half way lift; Start pauses; Back/Select quits. Alone, a player is lifted by
+  // any pad; together, the n-th pad connected lifts player n, and a pad beyond the players none.
   function heldOnPads() {
     let keys = 0;
     if (!padsSeen) return keys;
+    let index = 0;
     for (const pad of navigator.getGamepads?.() ?? []) {
       if (!pad?.connected) continue;
+      const lift = players === 1 ? UP : index < players ? LIFTS[index] : 0;
+      index += 1;
       const pressed = (index) => pad.buttons[index]?.pressed === true;
-      if (pressed(0) || pressed(12) || (pad.axes[1] ?? 0) < -0.5) keys |= UP;
+      if (pressed(0) || pressed(12) || (pad.axes[1] ?? 0) < -0.5) keys |= lift;
       if (pressed(9)) keys |= P;
       if (pressed(8)) keys |= ESCAPE;
     }
@@ -57,7 +68,47 @@ window.caveInputs = (() => {
     return held & ~stalePad;
   }
 
-  const heldOnPlay = () => (onPlay.size > 0 ? UP : 0);
+  function heldOnPlay() {
+    let keys = 0;
+    for (const player of onPlay.values()) keys |= LIFTS[player];
+    return keys;
+  }
+
+  // With several players the play area is cut into as many strips side by side, player 1's on
+  // the left; a finger lifts the ball of the strip it went down on.
+  function stripOf(event) {
+    if (players === 1) return 0;
+    const box = play.getBoundingClientRect();
+    const strip = Math.floor(((event.clientX - box.left) / box.width) * players);
+    return Math.min(players - 1, Math.max(0, strip));
+  }
+
+  // The strips, and each player's key, in the player's colour.
+  function showPlayers() {
+    const together = KEY_NAMES.slice(0, players > 1 ? players : 0);
+    const named = (tag, player) => {
+      const element = document.createElement(tag);
+      element.dataset.player = String(player + 1);
+      return element;
+    };
+    strips.replaceChildren(
+      ...together.map((_, player) => {
+        const strip = named('span', player);
+        strip.textContent = `Player ${player + 1}`;
+        return strip;
+      }),
+    );
+    playerKeys.replaceChildren(
+      ...together.map((key, player) => {
+        const line = named('span', player);
+        const name = document.createElement('kbd');
+        name.textContent = key;
+        line.append(`Player ${player + 1} `, name);
+        return line;
+      }),
+    );
+    playerKeys.hidden = together.length === 0;
+  }
 
   // The page's keys at one of the game's reads, given the keyboard's. The game pauses and
   // resumes on each release of P and quits (unpaused) on a release of Escape: the Pause button
@@ -85,7 +136,7 @@ window.caveInputs = (() => {
     canvas.focus();
     // Captured, so a finger that slides off the play area still holds until it is lifted.
     play.setPointerCapture(event.pointerId);
-    onPlay.add(event.pointerId);
+    onPlay.set(event.pointerId, stripOf(event));
   });
   for (const type of ['pointerup', 'pointercancel', 'lostpointercapture']) {
     play.addEventListener(type, letGo);
@@ -139,8 +190,12 @@ window.caveInputs = (() => {
 
   return {
     pageKeys,
-    // Whether the page lifts the ball now: what a game waiting for its player waits for.
-    holdsLift: () => ((padKeys() | heldOnPlay()) & UP) !== 0,
+    // Whether the page lifts a ball of the game's `playing` players now, or has asked for another
+    // game: what a game waiting for its players waits for.
+    holdsLift(playing = 1) {
+      const lifts = LIFTS.slice(0, playing).reduce((all, lift) => all | lift, 0);
+      return ((padKeys() | heldOnPlay()) & lifts) !== 0 || (tapped & ESCAPE) !== 0;
+    },
     // Ends the game on as Escape does.
     quit() {
       tapped |= ESCAPE;
@@ -154,8 +209,10 @@ window.caveInputs = (() => {
       tapped = 0;
       showPaused(false);
     },
-    // A new game starts unpaused with nothing held over from the last one.
-    newGame() {
+    // A new game of `count` players starts unpaused with nothing held over from the last one.
+    newGame(count = 1) {
+      players = count;
+      showPlayers();
       lastRead = 0;
       tapped = 0;
       showPaused(false);

@@ -3,23 +3,27 @@
 // a run to watch) starts the next one from a fresh start-up. Every game that ends with the score
 // report is offered to the best scores, which the page shows from the browser's local storage.
 #include <string>
+#include <vector>
 
 #include "game/frame_loop.h"
+#include "game/ghost.h"
 #include "platform/display.h"
 #include "platform/host/web_host.h"
 #include "platform/key_recorder.h"
+#include "platform/keyboard.h"
 #include "platform/watch_link.h"
+#include "shell/command_line.h"
 #include "shell/daily_cave.h"
 #include "shell/game_keeping.h"
 #include "shell/program.h"
 
 namespace {
 
-// "" for a random cave, "daily" for today's, "cave N" for the cave of seed N, "watch TEXT" for
-// the run in TEXT (a demo, a watch link or its payload). The page checks a run before it asks
-// for it (cave_demo_error); anything else it might send gives a random cave.
-GameKeeping KeepingFor(const std::string& request) {
-    GameKeeping keeping{std::nullopt, {}, true, {}};
+// The cave of `request`'s first line: "" for a random cave, "daily" for today's, "cave N" for
+// the cave of seed N, "watch TEXT" for the run in TEXT (a demo, a watch link or its payload).
+// The page checks a run before it asks for it (cave_demo_error); anything else it might send
+// gives a random cave.
+void ChooseCave(const std::string& request, GameKeeping& keeping) {
     if (request == "daily") {
         const CivilDate today = TodayUtc();
         keeping.Cave = {CaveChoice::Kind::Daily, DailySeed(today), today};
@@ -31,6 +35,36 @@ GameKeeping KeepingFor(const std::string& request) {
         ParsedDemo demo = ParseAnyDemo(request.substr(6));
         if (demo.Error.empty()) keeping.Playback = std::move(demo.Value);
     }
+}
+
+// Who flies a new game, from the request's further lines: "players N" (2 to 4) and "ghost
+// PAYLOAD", once a ghost. A ghost from another cave than the game's is left out: the page has
+// named it already. A random cave becomes the first ghost's.
+void ChooseCompany(const std::vector<std::string>& lines, GameKeeping& keeping) {
+    for (std::size_t n = 1; n < lines.size(); ++n) {
+        const std::string& line = lines[n];
+        if (line.starts_with("players ")) {
+            const auto players = ParseDecimal(line.substr(8), kMaxPlayers);
+            if (players && *players >= 1) keeping.Fliers.Players = static_cast<int>(*players);
+        } else if (line.starts_with("ghost ") && keeping.Fliers.Ghosts.size() < kMaxGhosts) {
+            ParsedDemo ghost = ParseAnyDemo(line.substr(6));
+            if (!ghost.Error.empty()) continue;
+            if (keeping.Cave.How == CaveChoice::Kind::Random) {
+                keeping.Cave = {CaveChoice::Kind::Given, ghost.Value.Seed, {}};
+            }
+            if (ghost.Value.Seed == keeping.Cave.Seed) {
+                keeping.Fliers.Ghosts.push_back(std::move(ghost.Value));
+            }
+        }
+    }
+}
+
+// A request is a cave (or a run to watch) on its first line, then who flies with player 1.
+GameKeeping KeepingFor(const std::string& request) {
+    GameKeeping keeping{std::nullopt, {}, true, {}};
+    const std::vector<std::string> lines = SplitLines(request);
+    ChooseCave(lines.empty() ? std::string() : lines.front(), keeping);
+    if (!keeping.Playback) ChooseCompany(lines, keeping);
     return keeping;
 }
 
@@ -42,7 +76,8 @@ host::web::EndedGame Ended(int status, const GameKeeping& keeping) {
             game.Seed,
             CaveLabel(keeping.Cave),
             LastReportedPoints().value_or(-1),
-            keeping.Playback.has_value()};
+            keeping.Playback.has_value(),
+            game.Players};
 }
 
 std::string Answer;  // the last text handed to the page
@@ -51,11 +86,11 @@ std::string Answer;  // the last text handed to the page
 // lifts the ball, and its first frame then runs with the lift held, as a game whose Up was held
 // from the start. A run being watched starts at once.
 int RunGameFor(const GameKeeping& keeping) {
-    const std::int32_t error = StartProgram(PlaybackDemo());
+    const std::int32_t error = StartProgram(PlaybackDemo(), GameCompany());
     if (error == 0 && !keeping.Playback) {
         DrawPicture();
         PresentFrame();
-        host::web::AwaitLift();
+        host::web::AwaitLift(KeyRecording().Players);
     }
     return RunStartedProgram(error);
 }
@@ -77,6 +112,17 @@ const char* cave_demo_error(const char* text) {
     Answer = ParseAnyDemo(text).Error;
     return Answer.c_str();
 }
+
+// The cave a run flies, or -1 when it is no run.
+double cave_demo_seed(const char* text) {
+    const ParsedDemo demo = ParseAnyDemo(text);
+    return demo.Error.empty() ? static_cast<double>(demo.Value.Seed) : -1.0;
+}
+
+// Where player 1 stands among the ghosts, as of the last frame flown (see RaceStanding).
+int cave_race_place() { return Race.Standing.Place; }
+int cave_race_field() { return Race.Standing.Field; }
+int cave_race_flying() { return Race.Standing.Flying; }
 }
 
 int main() {

@@ -1,7 +1,7 @@
 # The page around the browser build, copied beside the program so that the folder is the whole
 # site after every build: its files, the game's icons and the service worker that keeps it all
 # for offline starts.
-set(page_files index.html cave.css screen.js inputs.js runs.js board.js page.js manifest.webmanifest)
+set(page_files index.html cave.css screen.js inputs.js runs.js board.js race.js page.js manifest.webmanifest)
 foreach(file ${page_files})
   add_custom_command(
     OUTPUT ${PROJECT_BINARY_DIR}/${file}

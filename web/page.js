@@ -7,6 +7,7 @@
   const again = document.getElementById('again');
   const dialog = document.getElementById('message');
   const best = document.getElementById('best');
+  const playersChoice = document.getElementById('players');
 
   // A game started on a page zoomed in (a pinch on the game-over panel) would show a part of the
   // picture and no way back, as fingers on a game fly the ball: the zoom goes back to 1, and
@@ -101,19 +102,23 @@
     file.href = download;
     cell.append(file, ' ');
     if (!payload) return;
-    const watch = document.createElement('a');
-    watch.textContent = 'watch';
-    watch.href = `#watch=${payload}`;
-    cell.append(watch);
+    for (const kind of ['watch', 'race']) {
+      const link = document.createElement('a');
+      link.textContent = kind;
+      link.href = `#${kind}=${payload}`;
+      cell.append(link);
+    }
   }
 
-  // The table, with this game's entry marked, every demo ready to download and to watch.
-  async function showBestScores() {
+  // The table, with this game's entry marked, every demo ready to download, to watch and to
+  // race. Returns the payload of the best run on the cave of `seed`, or null.
+  async function showBestScores(seed) {
     const scores = await storedBestScores();
     // The demos are read only here, where their links are made: the start needs just the names.
     const demos = await readFiles(scores.map(({ demo }) => `cave/${demo}`)).catch(() => []);
     demoLinks.forEach((link) => URL.revokeObjectURL(link));
     demoLinks = scores.map((_, index) => URL.createObjectURL(new Blob([demos[index] || ''])));
+    let bestOnCave = null;
     const rows = scores.map(({ points, date, demo, cave }, index) => {
       const row = document.createElement('tr');
       row.classList.toggle('new', !knownDemos.has(demo));
@@ -122,25 +127,39 @@
       }
       const payload = demos[index] ? window.caveRuns.payloadOf(demos[index]) : '';
       runLinks(row.insertCell(), demo, demoLinks[index], payload);
+      if (payload && bestOnCave === null && window.caveRuns.seedOf(payload) === seed) {
+        bestOnCave = payload;
+      }
       return row;
     });
     best.tBodies[0].replaceChildren(...rows);
     best.hidden = rows.length === 0;
     knownDemos = new Set(scores.map(({ demo }) => demo));
+    return bestOnCave;
   }
 
-  // The game starts: at once for a run to watch, else once the player lifts the ball.
+  // The game of `request` starts: at once for a run to watch, else once a player lifts a ball.
+  // A new game is flown by as many players as the Players choice says.
+  let current = '';
   function begin(request) {
     const root = document.documentElement;
+    const watching = request.startsWith('watch ');
+    const players = watching ? 1 : Number(playersChoice.value);
+    current = request;
     over.hidden = true;
     root.classList.add('playing');
     // Until the game's code says so, a new game is taken to wait for its player.
-    root.classList.toggle('waiting', !request.startsWith('watch '));
+    root.classList.toggle('waiting', !watching);
     unzoom();
-    window.caveInputs.newGame();
+    window.caveInputs.newGame(players);
+    window.caveRace.begin(request);
     canvas.focus();
-    return window.caveRuns.begin(request);
+    const company = players > 1 ? `\nplayers ${players}` : '';
+    return window.caveRuns.begin(request) + company;
   }
+
+  // Another number of players: the game waiting for its players starts again with them.
+  playersChoice.addEventListener('change', () => window.caveRuns.ask(current));
 
   document.getElementById('message-ok').addEventListener('click', () => dialog.close());
   canvas.focus();
@@ -159,7 +178,10 @@
     fileStore,
     pageKeys: window.caveInputs.pageKeys,
     holdsLift: window.caveInputs.holdsLift,
-    showPicture: window.caveScreen.show,
+    showPicture(...where) {
+      window.caveScreen.show(...where);
+      window.caveRace.update();
+    },
     awaitsLift(waiting) {
       document.documentElement.classList.toggle('waiting', waiting);
     },
@@ -173,7 +195,7 @@
       window.caveInputs.gameEnded();
       if (!window.caveRuns.ended(game)) {
         window.caveBoard.ended(game);
-        await showBestScores();
+        window.caveRace.ended(game, await showBestScores(game.seed));
         over.hidden = false;
         again.focus();
       }

@@ -1,14 +1,17 @@
 'use strict';
 // Which cave the next game flies, or which run it shows: a random cave, today's, the cave of a
-// challenge link, or a run from a watch link or a demo file. Also what a finished game offers:
-// its watch link to share and a challenge on its cave. The game reads and writes watch links
+// challenge link, or a run from a watch link or a demo file; and which recorded runs race it as
+// ghosts (race links and the race buttons). Also what a finished game offers: its watch link to
+// share and a challenge on its cave. The game reads and writes watch links
 // itself (cave_watch_payload, cave_demo_error); this page only carries them.
 window.caveRuns = (() => {
   const MAX_DEMO_BYTES = 1 << 20;
   const MAX_SEED = 4294967295;
+  const MAX_GHOSTS = 99;
   const status = document.getElementById('status');
   const shareLink = document.getElementById('share-link');
   const challenge = document.getElementById('challenge');
+  const shareButton = document.getElementById('share');
   const speeds = [...document.querySelectorAll('[data-speed]')];
 
   let pending = null; // a request made while a game was on
@@ -26,11 +29,22 @@ window.caveRuns = (() => {
   }
 
   const payloadOf = (demoText) => callGame('cave_watch_payload', demoText);
+
+  // The cave a run flies; -1 when it is no run.
+  function seedOf(text) {
+    const argument = Module.allocateUTF8(text);
+    try {
+      return Module._cave_demo_seed(argument);
+    } finally {
+      Module._free(argument);
+    }
+  }
   const pageAddress = () => location.href.split('#')[0];
   const watchLink = (payload) => `${pageAddress()}#watch=${payload}`;
 
-  // The next game is to be `request` ('', 'daily', 'cave N' or 'watch TEXT'): at once between
-  // games; a game on is ended first, as Escape ends it.
+  // The next game is to be `request`: '', 'daily', 'cave N' or 'watch TEXT', then a line
+  // 'ghost PAYLOAD' for each run it races. At once between games; a game on is ended first, as
+  // Escape ends it.
   function ask(request) {
     if (answer) {
       answer(request);
@@ -52,8 +66,36 @@ window.caveRuns = (() => {
     return true;
   }
 
-  // What the page's address asks for: #watch=PAYLOAD, #cave=N (with &beat=POINTS from a
-  // challenge) or #daily. Anything malformed is named, and a random cave flown instead.
+  // The request that races `runs` (watch payloads) on their cave, or on `cave` ('daily'); ''
+  // after naming what is wrong: a run the game cannot read, runs of different caves, too many.
+  async function raceRequest(runs, what, cave = '') {
+    const refuse = async (text) => {
+      await Module.showMessage('Cannot race', `${what}: ${text}`);
+      return '';
+    };
+    if (runs.length > MAX_GHOSTS) {
+      return refuse(`at most ${MAX_GHOSTS} runs race at once, not ${runs.length}.`);
+    }
+    const seeds = new Set();
+    for (const [index, run] of runs.entries()) {
+      const error = callGame('cave_demo_error', run);
+      if (error) return refuse(runs.length > 1 ? `run ${index + 1}: ${error}` : error);
+      seeds.add(seedOf(run));
+    }
+    if (seeds.size !== 1) return refuse('the runs fly different caves.');
+    const lines = [cave || `cave ${[...seeds][0]}`, ...runs.map((run) => `ghost ${run}`)];
+    return lines.join('\n');
+  }
+
+  // Races `runs` next (see raceRequest).
+  async function race(runs, what, cave = '') {
+    const request = await raceRequest(runs, what, cave);
+    if (request !== '') ask(request);
+  }
+
+  // What the page's address asks for: #watch=PAYLOAD, #race=PAYLOAD (once a run), #cave=N (with
+  // &beat=POINTS from a challenge) or #daily. Anything malformed is named, and a random cave
+  // flown instead.
   async function fromAddress() {
     const hash = location.hash.slice(1);
     if (hash.startsWith('watch=')) {
@@ -63,6 +105,7 @@ window.caveRuns = (() => {
       return '';
     }
     const params = new URLSearchParams(hash);
+    if (params.has('race')) return raceRequest(params.getAll('race'), 'The race link');
     if (params.has('cave')) {
       const seed = params.get('cave');
       if (/^\d{1,10}$/.test(seed) && Number(seed) <= MAX_SEED) return `cave ${Number(seed)}`;
@@ -72,8 +115,17 @@ window.caveRuns = (() => {
     return params.has('daily') ? 'daily' : '';
   }
 
-  // The line under the picture: which cave this is, or that a run is shown.
+  // The line under the picture: which cave this is and how many ghosts race it, or that a run is
+  // shown.
   function describe(request) {
+    const [cave, ...company] = request.split('\n');
+    const ghosts = company.filter((line) => line.startsWith('ghost ')).length;
+    const where = describeCave(cave);
+    if (ghosts === 0) return where;
+    return `${where}${where ? ': ' : ''}racing ${ghosts} ${ghosts === 1 ? 'ghost' : 'ghosts'}`;
+  }
+
+  function describeCave(request) {
     const beat = new URLSearchParams(location.hash.slice(1)).get('beat');
     const toBeat = /^\d{1,9}$/.test(beat ?? '') ? `, ${beat} points to beat` : '';
     const today = new Date(Date.now()).toISOString().slice(0, 10);
@@ -116,6 +168,8 @@ window.caveRuns = (() => {
     document.documentElement.classList.remove('watching');
     setSpeed(1);
     shareLink.hidden = true;
+    // A watch link carries one player's keys.
+    shareButton.hidden = game.players > 1;
     const beat = game.points !== null ? `&beat=${game.points}` : '';
     challenge.href = `#cave=${game.seed}${beat}`;
     challenge.textContent =
@@ -150,7 +204,7 @@ window.caveRuns = (() => {
   for (const id of ['today', 'again-today']) {
     document.getElementById(id).addEventListener('click', () => ask('daily'));
   }
-  document.getElementById('share').addEventListener('click', share);
+  shareButton.addEventListener('click', share);
   for (const button of speeds) {
     button.addEventListener('click', () => {
       const speed = Number(button.dataset.speed);
@@ -181,5 +235,5 @@ window.caveRuns = (() => {
     followAddress();
   });
 
-  return { payloadOf, watchLink, fromAddress, begin, next, ended };
+  return { payloadOf, seedOf, watchLink, fromAddress, begin, next, ended, ask, race };
 })();

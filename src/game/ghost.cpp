@@ -67,6 +67,17 @@ void MoveGhosts() {
         }
         FlyBall(ghost.Ball, ghost.Held, PeekColumn);
     }
+    if (PlayerList.First != nullptr) Race.Standing = StandingOf(PlayerList.First->Rec);
+}
+
+RaceStanding StandingOf(const Player& live) {
+    RaceStanding standing{1, static_cast<std::int32_t>(Race.Ghosts.size()) + 1, 0};
+    for (const Ghost& ghost : Race.Ghosts) {
+        const bool flying = ghost.Ball.Crashed == 0;
+        standing.Flying += flying ? 1 : 0;
+        if (flying || ghost.Ball.Score > live.Score) ++standing.Place;
+    }
+    return standing;
 }
 
 void DrawGhosts() {

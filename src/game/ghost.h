@@ -19,9 +19,18 @@ struct Ghost {
     bool Held = false;
 };
 
+// Where player 1 stands in the race: every ghost still flying will score at least as much, and
+// a crashed ghost is ahead only with more points. Place counts from 1 among Field balls.
+struct RaceStanding {
+    std::int32_t Place = 0;
+    std::int32_t Field = 0;   // the ghosts and player 1
+    std::int32_t Flying = 0;  // ghosts still flying
+};
+
 struct GhostRace {
     std::vector<Ghost> Ghosts;
     std::uint32_t Frames = 0;  // running frames flown so far
+    RaceStanding Standing;     // as of the last frame, kept after the game has ended
 };
 extern GhostRace Race;
 
@@ -30,5 +39,7 @@ extern GhostRace Race;
 [[nodiscard]] bool AddGhost(std::vector<std::uint32_t> liftChanges);
 // One running frame of every ghost, after the live balls'.
 void MoveGhosts();
+// Where `live` stands among the ghosts as they are now.
+RaceStanding StandingOf(const Player& live);
 // The ghosts onto the back buffer: drawn before the live balls, which cover them.
 void DrawGhosts();

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "platform/host/host.h"
+#include "platform/host/player_keys.h"
 
 namespace host {
 namespace {
@@ -36,7 +37,6 @@ constexpr double kLongestTurns = 0.5;
 constexpr double kHeldStillTurn = 50.0;
 // How often a game waiting for its player looks whether the ball is lifted, in milliseconds.
 constexpr double kLiftTurn = 8.0;
-constexpr std::uint8_t kUp = 0xC8;
 
 // How fast a run being watched is shown: the page's 2x, 4x and pause change the pace of the
 // frame counter, never what happens in the run. The monotonic clock's pace otherwise.
@@ -173,8 +173,11 @@ constexpr std::pair<const char*, std::uint8_t> kKeyTable[] = {
     {"ContextMenu", 0xDD},
 };
 
-// The keys the page's other inputs can hold, by their bit in PageKeys.
-constexpr std::pair<int, std::uint8_t> kPageKeys[] = {{1, kUp}, {2, 0x19}, {4, 0x01}};
+// The keys the page's other inputs can hold, by their bit in PageKeys: player 1's lift, P,
+// Escape, then the lifts of players 2 to 4 (a touch strip or a controller each).
+constexpr std::pair<int, std::uint8_t> kPageKeys[] = {
+    {1, kPlayerKeys[0]},  {2, 0x19},           {4, 0x01}, {8, kPlayerKeys[1]},
+    {16, kPlayerKeys[2]}, {32, kPlayerKeys[3]}};
 
 // Keys whose default action scrolls the page; the game keeps them while it has the focus. All
 // others keep their browser meaning (reload, tab to the next control, ...).
@@ -274,7 +277,7 @@ EM_JS(int, PageKeys, (int keyboard), {
 // The page answers when the player wants another game, with what it is to be; without a page
 // there is none. The answer is a string on the heap for the caller to free.
 EM_ASYNC_JS(char*, AwaitPageNewGame, (int status, const char* payload, double seed,
-                                      const char* cave, int points, int watched), {
+                                      const char* cave, int points, int watched, int players), {
     if (typeof Module.onGameEnd !== 'function') await new Promise(() => {});
     const request = await Module.onGameEnd(status, {
         payload: UTF8ToString(payload),
@@ -282,6 +285,7 @@ EM_ASYNC_JS(char*, AwaitPageNewGame, (int status, const char* payload, double se
         cave: UTF8ToString(cave),
         points: points < 0 ? null : points,
         watched: watched !== 0,
+        players,
     });
     return allocateUTF8(request || "");
 });
@@ -291,10 +295,10 @@ EM_ASYNC_JS(char*, PageFirstGame, (), {
     return allocateUTF8(request || "");
 });
 
-// Whether the page holds the ball's lift (a pointer on the play area, a pad), and its prompt
-// while a new game waits for it.
-EM_JS(int, PageHoldsLift, (), {
-    return typeof Module.holdsLift === 'function' && Module.holdsLift() ? 1 : 0;
+// Whether the page holds a lift of the game's `players` (a pointer on the play area, a pad) or
+// has asked for another game, and its prompt while a new game waits for it.
+EM_JS(int, PageHoldsLift, (int players), {
+    return typeof Module.holdsLift === 'function' && Module.holdsLift(players) ? 1 : 0;
 });
 
 EM_JS(void, PageAwaitsLift, (int waiting), {
@@ -550,9 +554,17 @@ extern "C" void cave_set_watch_speed(double speed) {
     State.Clock = {speed > 0 ? speed : 0, MonotonicMilliseconds(), shown};
 }
 
-void AwaitLift() {
+// Any player's key lifts its ball and starts the game for all.
+bool KeyboardLifts(int players) {
+    for (int n = 0; n < players && n < kMaxPlayers; ++n) {
+        if ((State.Keys[kPlayerKeys[n]] & 0x80) != 0) return true;
+    }
+    return false;
+}
+
+void AwaitLift(int players) {
     PageAwaitsLift(1);
-    while ((State.Keys[kUp] & 0x80) == 0 && PageHoldsLift() == 0) YieldToBrowser(kLiftTurn);
+    while (!KeyboardLifts(players) && PageHoldsLift(players) == 0) YieldToBrowser(kLiftTurn);
     PageAwaitsLift(0);
 }
 
@@ -561,7 +573,7 @@ std::string FirstGameRequest() { return TakePageString(PageFirstGame()); }
 std::string AwaitNewGame(const EndedGame& game) {
     return TakePageString(AwaitPageNewGame(game.Status, game.Payload.c_str(),
                                            static_cast<double>(game.Seed), game.Cave.c_str(),
-                                           game.Points, game.Watched ? 1 : 0));
+                                           game.Points, game.Watched ? 1 : 0, game.Players));
 }
 
 }  // namespace web

@@ -1,0 +1,76 @@
+'use strict';
+// Races: recorded runs flown as ghosts beside the live game. While a race flies, the line under
+// the picture gives player 1's place as it stands: every ghost still flying will score at least
+// as much, so the place improves as ghosts crash. The end gives the place the run finished in.
+// The buttons race the game just ended, the best score on its cave and, where cave-board serves
+// the page, today's board.
+window.caveRace = (() => {
+  const readout = document.getElementById('race');
+  const result = document.getElementById('race-result');
+  const raceRun = document.getElementById('race-run');
+  const raceBest = document.getElementById('race-best');
+  const raceBoard = [...document.querySelectorAll('.race-board')];
+
+  let racing = false;
+  let shown = '';
+  let lastRun = null; // the watch payload of the game just ended
+  let bestRun = null; // of the best score on its cave
+
+  const standing = () => ({
+    place: Module._cave_race_place(),
+    field: Module._cave_race_field(),
+    flying: Module._cave_race_flying(),
+  });
+
+  // After every frame; the text changes only when the place does.
+  function update() {
+    if (!racing) return;
+    const { place, field, flying } = standing();
+    if (field === 0) return;
+    const text = `Place ${place} of ${field}, ${flying} still flying`;
+    if (text !== shown) readout.textContent = shown = text;
+  }
+
+  function begin(request) {
+    racing = request.includes('\nghost ');
+    readout.hidden = !racing;
+    readout.textContent = shown = racing ? 'Racing' : '';
+  }
+
+  // A game has ended, `bestOnCave` the payload of the best score on its cave (or null).
+  function ended(game, bestOnCave) {
+    const { place, field } = standing();
+    result.hidden = !(racing && field > 0 && game.points !== null);
+    result.textContent = result.hidden ? '' : `Your run finished in place ${place} of ${field}.`;
+    racing = false;
+    readout.hidden = true;
+    lastRun = game.players === 1 && game.payload ? game.payload : null;
+    raceRun.hidden = lastRun === null;
+    bestRun = bestOnCave;
+    raceBest.hidden = bestRun === null || bestRun === lastRun;
+  }
+
+  async function raceTodaysBoard() {
+    let runs;
+    try {
+      runs = await window.caveBoard.todaysRace();
+    } catch (error) {
+      await Module.showMessage('Cannot race the board', error.message);
+      return;
+    }
+    if (runs.length === 0) {
+      await Module.showMessage('Cannot race the board', 'No run has been sent for today yet.');
+      return;
+    }
+    await window.caveRuns.race(runs, "Today's board", 'daily');
+  }
+
+  raceRun.addEventListener('click', () => window.caveRuns.race([lastRun], 'This run'));
+  raceBest.addEventListener('click', () => window.caveRuns.race([bestRun], 'Your best run'));
+  for (const button of raceBoard) button.addEventListener('click', raceTodaysBoard);
+  window.caveBoard.served.then((serving) => {
+    for (const button of raceBoard) button.hidden = !serving;
+  });
+
+  return { begin, update, ended };
+})();
