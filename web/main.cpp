@@ -59,12 +59,17 @@ void ChooseCompany(const std::vector<std::string>& lines, GameKeeping& keeping) 
     }
 }
 
-// A request is a cave (or a run to watch) on its first line, then who flies with player 1.
+// A request is a run to watch (a demo's text may take many lines), or a cave on its first line
+// and then who flies with player 1.
 GameKeeping KeepingFor(const std::string& request) {
     GameKeeping keeping{std::nullopt, {}, true, {}};
+    if (request.starts_with("watch ")) {
+        ChooseCave(request, keeping);
+        return keeping;
+    }
     const std::vector<std::string> lines = SplitLines(request);
     ChooseCave(lines.empty() ? std::string() : lines.front(), keeping);
-    if (!keeping.Playback) ChooseCompany(lines, keeping);
+    ChooseCompany(lines, keeping);
     return keeping;
 }
 

@@ -49,12 +49,20 @@ TEST_F(RaceTest, ARunRacedAgainstItsOwnGhostFliesWithItFrameForFrame) {
         EXPECT_EQ(ghost.Y, live.Y) << "frame " << frames;
         EXPECT_EQ(ghost.Score, live.Score) << "frame " << frames;
         EXPECT_EQ(ghost.Crashed, live.Crashed) << "frame " << frames;
+        // A ghost still flying may yet outscore the live ball: it stands ahead until it crashes.
+        if (live.Crashed == 0) {
+            EXPECT_EQ(Race.Standing.Place, 2) << "frame " << frames;
+        }
         ++frames;
         return !HasFailure();
     });
     EXPECT_EQ(race.Outcome.Scores, alone.Outcome.Scores);  // the report is the live players' only
     EXPECT_EQ(race.Frames, alone.Frames);
     EXPECT_EQ(DemoText(race.Recorded), DemoText(alone.Recorded));
+    // Crashed in the same frame with the same points, they share the first place.
+    EXPECT_EQ(Race.Standing.Place, 1);
+    EXPECT_EQ(Race.Standing.Field, 2);
+    EXPECT_EQ(Race.Standing.Flying, 0);
 
     // The race's demo, played alone, ends the same way.
     const Flight replay = Fly({.Seed = 1, .Playback = &race.Recorded});

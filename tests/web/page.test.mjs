@@ -19,6 +19,7 @@ import {
 
 const RED = [255, 0, 0];
 const WHITE = [255, 255, 255];
+const GHOST_GREY = [150, 150, 150];
 const FPS_TEXT = [10, 10, 80, 30]; // left, top, right, bottom around the read-out at (10, 10)
 const SCORE_TEXT = [270, 190, 310, 210];
 const BALL_COLUMNS = [158, 170]; // the flying ball's image covers columns 160..167
@@ -678,6 +679,41 @@ test('a watch link and a demo file play their run to the box cavesim gives', asy
   assert.equal(error, 'The watch link: the payload ends in the middle of key change 1');
   await page.keyboard.press('Enter');
   assert.equal(await page.locator('#over').isVisible(), true);
+  assert.deepEqual(page.errors, []);
+  await page.close();
+});
+
+// The top row of the ghost's grey ring near the ball's column, or null.
+function ghostTop(shot) {
+  for (let y = 1; y < 239; ++y) {
+    const row = region(shot, [BALL_COLUMNS[0], y, BALL_COLUMNS[1], y + 1]);
+    if (row.filter((p) => same(p, GHOST_GREY)).length >= 2) return y;
+  }
+  return null;
+}
+
+// A race link flies its run as a ghost that moves on its own while the live ball, let go, falls;
+// the live crash ends the game with the live player's box alone and the place it finished in.
+test('a race link flies its ghost beside the live ball, which ends the game with its place', async () => {
+  const page = await openGame(undefined, null, browser, `${url}#race=${UP_RHYTHM_PAYLOAD}`);
+  await firstFrame(page);
+  assert.match(await page.locator('#status').textContent(), /^Cave \d+: racing 1 ghost$/);
+  await liftOnce(page);
+  const rows = new Set();
+  for (let tries = 0; tries < 40 && rows.size < 3; ++tries) {
+    rows.add(ghostTop(await picture(page)));
+    await page.waitForTimeout(50);
+  }
+  rows.delete(null);
+  assert.ok(rows.size >= 2, `the ghost stood still at rows ${[...rows]}`);
+  assert.match(await page.locator('#race').textContent(), /^Place [12] of 2, [01] still flying$/);
+  const [heading, blank, player, ...rest] = await dialogLines(page);
+  assert.deepEqual([heading, blank, rest], ['Spielstand:', '', []]);
+  assert.match(player, /^Player 1: \d+ Punkte$/);
+  await page.keyboard.press('Enter');
+  await page.locator('#over').waitFor({ timeout: 2000 });
+  assert.match(await page.locator('#race-result').textContent(), /finished in place [12] of 2\.$/);
+  assert.equal(await page.locator('#race-run').isVisible(), true);
   assert.deepEqual(page.errors, []);
   await page.close();
 });
