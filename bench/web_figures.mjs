@@ -8,9 +8,12 @@
 //      frame's work on the main thread from the wake-up that ended its wait to its next wait,
 //      present included. (An autopilot reading the picture would take the main thread from the
 //      game, which a player's page never does.)
+//   5. the main thread's CPU while the same run is flown live, alone and raced by 99 ghosts of
+//      itself (a race link): the ratio is what the ghosts cost.
 // Usage: node bench/web_figures.mjs BUILD_WEB_DIR [SECONDS]   (default 10 s of play)
 import { readdirSync, readFileSync } from 'node:fs';
-import { join } from 'node:path';
+import { dirname, join } from 'node:path';
+import { fileURLToPath } from 'node:url';
 import { gzipSync } from 'node:zlib';
 import { launchChromium, startServer } from '../tests/web/driver.mjs';
 
@@ -105,15 +108,46 @@ const UP_RHYTHM_PAYLOAD =
   '16A8REAkoCQgJEAkQISAJGBEYCRAhIAkQCQgJKAkQCQgJEBkICRAJCBEICSA5kAFpwAEJCAkgYSgRKCE4EUARIDk4I' +
   'UAJEAkIMaABGQhxoAFBSAkQMQgpCAlIGTAhUBkICUgRKCEIIQ';
 
+// The Up changes of up_rhythm.demo as [poll, held] pairs.
+const UP_RHYTHM_CHANGES = readFileSync(
+  join(dirname(fileURLToPath(import.meta.url)), '..', 'tests', 'replay', 'scripts', 'up_rhythm.demo'),
+  'utf8',
+)
+  .split('\n')
+  .map((line) => line.split(' '))
+  .filter(([poll, code]) => /^\d+$/.test(poll) && code === '200')
+  .map(([poll, , how]) => [Number(poll), how === 'down']);
+
+// Flies the waiting game live with the run's Up changes, fed to the game's own reads of the
+// page's keys: frame for frame, with nothing reading the picture.
+function flyLive(changes) {
+  let reads = 0;
+  let next = 0;
+  let held = false;
+  const keys = Module.pageKeys;
+  Module.holdsLift = () => true;
+  Module.pageKeys = (keyboard) => {
+    reads += 1;
+    while (next < changes.length && changes[next][0] <= reads) held = changes[next++][1];
+    return keys(keyboard) | (held ? 1 : 0);
+  };
+}
+
 // The renderer main thread's busy time (every task: the game, the present, the browser's own
-// work for the page) over 8 s of a run, median of three.
-async function playingCpu(address) {
+// work for the page) over 8 s of a run, median of three: the run watched, or (`live`) flown.
+async function playingCpu(address, live = false) {
   const shares = [];
   for (let run = 0; run < 3; ++run) {
     const page = await browser.newPage();
     const cdp = await page.context().newCDPSession(page);
     await cdp.send('Performance.enable');
-    await page.goto(`${address}#watch=${UP_RHYTHM_PAYLOAD}`);
+    if (live) {
+      await page.goto(address);
+      await page.locator('html.waiting').waitFor();
+      await page.evaluate(flyLive, UP_RHYTHM_CHANGES);
+    } else {
+      await page.goto(`${address}#watch=${UP_RHYTHM_PAYLOAD}`);
+    }
     await page.waitForTimeout(1500);
     const read = async () => {
       const { metrics } = await cdp.send('Performance.getMetrics');
@@ -174,6 +208,12 @@ try {
     `${(mean(costs) * 1000).toFixed(0)} us over ${costs.length} frames, of which the present ` +
     `${((marks.presentCost / marks.presents.length) * 1000).toFixed(0)} us; ` +
     `${wakesPerFrame.toFixed(1)} wake-ups per frame`);
+
+  const alone = await playingCpu(`${url}#cave=2024`, true);
+  const ghosts = Array(99).fill(`race=${UP_RHYTHM_PAYLOAD}`).join('&');
+  const raced = await playingCpu(`${url}#${ghosts}`, true);
+  console.log(`main thread while the run is flown live: alone ${alone.toFixed(2)}%, ` +
+    `raced by 99 ghosts ${raced.toFixed(2)}% of one core (${(raced / alone).toFixed(2)}x)`);
 } finally {
   await browser.close();
   child.kill();
