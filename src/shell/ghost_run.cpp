@@ -32,7 +32,7 @@ struct RecordedKeys {
 
 }  // namespace
 
-std::vector<std::uint32_t> GhostLiftFrames(const Demo& run) {
+std::vector<std::uint32_t> GhostLiftFrames(const Demo& run, std::uint8_t key) {
     RecordedKeys keys{run.Changes};
     std::stable_sort(keys.Changes.begin(), keys.Changes.end(),
                      [](const KeyChange& a, const KeyChange& b) { return a.Poll < b.Poll; });
@@ -46,7 +46,7 @@ std::vector<std::uint32_t> GhostLiftFrames(const Demo& run) {
         quit = keys.Released(kKeyEscape);
         bool paused = keys.Released(kKeyP);
         ++frame;
-        if (keys.Down[kKeyUp] != held) {
+        if (keys.Down[key] != held) {
             held = !held;
             flips.push_back(frame);
         }

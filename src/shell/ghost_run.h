@@ -1,5 +1,6 @@
-// A recorded run as a ghost's lift: the running frames at which its player 1 pressed or let go
-// of Up. Its pause turns take no frames and its P and Escape reach nothing but itself.
+// A recorded run as a ghost's lift: the running frames at which one of its players pressed or
+// let go of that player's key. Its pause turns take no frames and its P and Escape reach nothing
+// but itself.
 #pragma once
 
 #include <cstdint>
@@ -9,4 +10,4 @@
 
 // Ascending running frames (from 1) at which the lift flips, starting from not held. A run that
 // was quit lets go of Up after its last frame.
-std::vector<std::uint32_t> GhostLiftFrames(const Demo& run);
+std::vector<std::uint32_t> GhostLiftFrames(const Demo& run, std::uint8_t key);

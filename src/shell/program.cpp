@@ -42,13 +42,16 @@ void ChooseRockColour() {
 constexpr std::int32_t kPlayerColours[kMaxPlayers] = {PackRGB(255, 0, 0), PackRGB(0, 96, 255),
                                                       PackRGB(255, 176, 0), PackRGB(0, 255, 255)};
 
-// The players in roster order, then the ghosts; false when an image cannot be made.
+// The players in roster order, then the ghosts: one for each player of each run. False when an
+// image cannot be made.
 bool CreateFliers(std::int32_t players, const std::vector<Demo>& ghosts) {
     for (std::int32_t n = 0; n < players; ++n) {
         if (!CreatePlayer(4, 1.0f, kPlayerColours[n], kPlayerKeys[n])) return false;
     }
     for (const Demo& ghost : ghosts) {
-        if (!AddGhost(GhostLiftFrames(ghost))) return false;
+        for (std::int32_t n = 0; n < std::clamp(ghost.Players, 1, kMaxPlayers); ++n) {
+            if (!AddGhost(GhostLiftFrames(ghost, kPlayerKeys[n]))) return false;
+        }
     }
     return true;
 }

@@ -96,6 +96,16 @@ TEST_F(RaceTest, TwoPlayersAtOneKeyboardEachScoreWhatTheirRunScoresAlone) {
     // The game lasts until the longer flight has crashed, and its demo says who flew.
     EXPECT_EQ(pair.Frames, std::max(one.Frames, two.Frames));
     EXPECT_EQ(pair.Recorded.Players, 2);
+
+    // Raced as a ghost by the longer flight, the pair's run flies both its balls, each to its
+    // own points.
+    headless::Reset();
+    Fly({.Seed = 77,
+         .Script = one.Frames > two.Frames ? first : second,
+         .Ghosts = {pair.Recorded}});
+    std::vector<std::int32_t> ghostScores;
+    for (const Ghost& ghost : Race.Ghosts) ghostScores.push_back(ghost.Ball.Score);
+    EXPECT_EQ(ghostScores, pair.Outcome.Scores);
 }
 
 }  // namespace
