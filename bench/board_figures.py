@@ -8,10 +8,12 @@ against the request's targets and measured in the same run:
      cores between the turns of submissions); every 201 checked on the board;
   3. board reads (GET /api/boards/all) a second and their p99, alone (by a light client of raw
      sockets) and during submissions; the server's CPU time a read with a small and a 4 KB header;
-  4. the server's resident memory before and after 100,000 requests.
+  4. the server's resident memory before and after 100,000 requests;
+  5. the race answer of 99 runs of one day's cave, raw and gzipped, against 60 KB gzipped.
 Every request loop is bounded in count. The demos are flown by the harness's pilot (bench/board_demos.cpp).
 Usage: board_figures.py BUILD_DIR
 """
+import gzip
 import http.client
 import json
 import multiprocessing
@@ -31,6 +33,7 @@ BUILD = sys.argv[1]
 CAVESIM = os.path.join(BUILD, "tools/cavesim/cavesim")
 BOARD = os.path.join(BUILD, "src/board/cave-board")
 DEMOS = os.path.join(BUILD, "bench/cave_board_demos")
+AUTOPILOT = os.path.join(BUILD, "tests/board/board_autopilot")
 CORES = os.cpu_count()
 ONE_MINUTE = 1860  # frames
 TEN_MINUTES = 18600
@@ -246,6 +249,26 @@ def memory(pool, board, port, ids, rounds=4, count=25000):
           f"{', '.join(map(str, resident))} ({rounds * count} requests)")
 
 
+def race_size(port, day="2026-12-01"):
+    """The pilot flies the day's cave 99 times as a player would, 300 to 3000 frames each, every
+    flight on a whim of its own."""
+    connection = http.client.HTTPConnection("127.0.0.1", port)
+    frames = changes = 0
+    for n in range(99):
+        flight = 300 + n * 2700 // 98
+        demo = subprocess.run([AUTOPILOT, day.replace("-", ""), str(flight), str(n + 1)],
+                              check=True, capture_output=True, text=True).stdout
+        frames += flight
+        changes += sum(1 for line in demo.splitlines() if not line.startswith("#"))
+        status, body = submit(connection, f"race{n}", demo)
+        assert status == 201, body
+    status, raw = request(connection, "GET", f"/api/boards/daily/{day}/race")
+    runs = len(json.loads(raw)["runs"])
+    print(f"race answer            {len(raw) / 1024:.1f} KB, {len(gzip.compress(raw, 6)) / 1024:.1f} "
+          f"KB gzipped (target <= 60 KB) for {runs} runs, a key change every "
+          f"{frames / changes:.1f} frames")
+
+
 def main():
     work = tempfile.mkdtemp(prefix="cave-board-bench-")
     board = None
@@ -273,6 +296,7 @@ def main():
                           "/api/boards/all?limit=2")[1]
             ids = [entry["id"] for entry in json.loads(top)["entries"]]
             memory(pool, board, port, ids)
+        race_size(port)
     finally:
         if board is not None:
             board.kill()

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "platform/watch_link.h"
+#include "platform/key_script.h"
 #include "request.h"
 #include "shell/daily_cave.h"
 #include "statuses.h"
@@ -11,16 +11,23 @@ namespace {
 
 constexpr int kDefaultLimit = 10;
 constexpr int kMostLimit = 100;
+// A page races at most this many ghosts, and asks for that many unless it says otherwise.
+constexpr int kMostRaced = 99;
+
+// Boards change with every run: no cache may keep an answer unless it is tagged.
+HttpResponse JsonHead(const std::string& route, const char* cacheControl = "no-store") {
+    HttpResponse response;
+    response.Route = route;
+    response.ContentType = "application/json";
+    response.Headers.emplace_back("Cache-Control", cacheControl);
+    return response;
+}
 
 HttpResponse Json(const Reply& reply, const std::string& route) {
-    HttpResponse response;
+    HttpResponse response = JsonHead(route);
     response.Status = reply.Status;
-    response.Route = route;
     if (reply.RetryAfterSeconds > 0)
         response.Headers.emplace_back("Retry-After", std::to_string(reply.RetryAfterSeconds));
-    // Boards change with every run: no cache may keep an answer.
-    response.Headers.emplace_back("Cache-Control", "no-store");
-    response.ContentType = "application/json";
     // Bytes that are not UTF-8 are replaced rather than thrown over.
     response.SetBody(reply.Body.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace));
     return response;
@@ -40,24 +47,34 @@ bool IsHex(const std::string& text) {
            text.find_first_not_of("0123456789abcdef") == std::string::npos;
 }
 
-// ?limit=N, 1..100, 10 when absent; 0 when malformed.
-int LimitOf(const HttpRequest& request) {
+// ?limit=N, 1..most, `absent` when absent; 0 when malformed.
+int LimitOf(const HttpRequest& request, int absent, int most) {
     std::string value;
-    if (!QueryValue(request.Query, "limit", value)) return kDefaultLimit;
-    const auto limit = ParseDecimal(value, kMostLimit);
+    if (!QueryValue(request.Query, "limit", value)) return absent;
+    const auto limit = ParseDecimal(value, static_cast<std::uint64_t>(most));
     return limit && *limit >= 1 ? static_cast<int>(*limit) : 0;
 }
 
 HttpResponse GetBoard(BoardAnswers& boards, const std::string& day, const HttpRequest& request) {
     const std::string route = day.empty() ? "board_all" : "board_daily";
     if (!day.empty() && !ParseCivilDate(day)) return Error(400, "not a date YYYY-MM-DD", route);
-    const int limit = LimitOf(request);
+    const int limit = LimitOf(request, kDefaultLimit, kMostLimit);
     if (limit == 0) return Error(400, "limit: a number from 1 to 100", route);
-    HttpResponse response;
-    response.Route = route;
-    response.ContentType = "application/json";
-    response.Headers.emplace_back("Cache-Control", "no-store");
+    HttpResponse response = JsonHead(route);
     response.SetBody(boards.Answer(day, limit));
+    return response;
+}
+
+// Large and read by every page that races: the client keeps it and asks whether it changed.
+HttpResponse GetRace(BoardAnswers& boards, const std::string& day, const HttpRequest& request) {
+    const std::string route = "race";
+    if (!ParseCivilDate(day)) return Error(400, "not a date YYYY-MM-DD", route);
+    const int limit = LimitOf(request, kMostRaced, kMostRaced);
+    if (limit == 0) return Error(400, "limit: a number from 1 to 99", route);
+    const KeptAnswer race = boards.Race(day, limit);
+    HttpResponse response = JsonHead(route, "no-cache");
+    const std::string tag = "\"race-" + race.Version + "-" + std::to_string(limit) + "\"";
+    if (!NotModified(request, tag, response)) response.SetBody(race.Text);
     return response;
 }
 
@@ -73,7 +90,6 @@ HttpResponse GetRun(Store& runs, const std::string& id, bool demoOnly) {
         response.SetBody(run->Demo);
         return response;
     }
-    const ParsedDemo demo = ParseDemo(run->Demo);
     return Json({200,
                  {{"id", run->Id},
                   {"name", run->Name},
@@ -83,7 +99,7 @@ HttpResponse GetRun(Store& runs, const std::string& id, bool demoOnly) {
                   {"frames", run->Frames},
                   {"board", BoardName(*run)},
                   {"rank", runs.RankOf(run->Id, run->Day)},
-                  {"watch", WatchPayload(demo.Value)}}},
+                  {"watch", WatchOf(*run)}}},
                 route);
 }
 
@@ -122,8 +138,13 @@ HttpResponse Api::Route(const HttpRequest& request) {
     if (path == "/healthz") return Health(verifying.Runs);
     if (path == "/api/boards/all") return GetBoard(boards, "", request);
     const std::string daily = "/api/boards/daily/";
-    if (path.rfind(daily, 0) == 0 && path.find('/', daily.size()) == std::string::npos)
-        return GetBoard(boards, path.substr(daily.size()), request);
+    if (path.rfind(daily, 0) == 0) {
+        const std::string day = path.substr(daily.size());
+        const std::size_t slash = day.find('/');
+        if (slash == std::string::npos) return GetBoard(boards, day, request);
+        if (day.compare(slash, std::string::npos, "/race") == 0)
+            return GetRace(boards, day.substr(0, slash), request);
+    }
     const std::string runs = "/api/runs/";
     if (path.rfind(runs, 0) == 0) {
         std::string id = path.substr(runs.size());

@@ -26,6 +26,19 @@ const std::string kBoardAll =
     kColumns + " FROM runs r WHERE" + kVisible + "ORDER BY r.points DESC, r.seq LIMIT $1";
 const std::string kBoardDay = kColumns + " FROM runs r WHERE r.day = $1 AND" + kVisible +
                               "ORDER BY r.points DESC, r.seq LIMIT $2";
+// A day's best in the board's order, then the newest of the rest: each walks an index of the day,
+// and only the runs picked are joined for their demos.
+const std::string kRace =
+    "WITH best AS (SELECT r.id, r.points, r.seq FROM runs r WHERE r.day = $1 AND" +
+    std::string(kVisible) +
+    "ORDER BY r.points DESC, r.seq LIMIT $2), "
+    "recent AS (SELECT r.id, r.seq FROM runs r WHERE r.day = $1 AND" +
+    std::string(kVisible) +
+    "AND r.id NOT IN (SELECT id FROM best) ORDER BY r.seq DESC LIMIT $3), "
+    "picked AS (SELECT id, 0 AS part, -points AS first, seq AS second FROM best "
+    "UNION ALL SELECT id, 1, -seq, 0 FROM recent) " +
+    kColumns +
+    ", r.demo FROM picked p JOIN runs r ON r.id = p.id ORDER BY p.part, p.first, p.second";
 const std::string kNamed =
     kColumns + " FROM runs r WHERE r.name = $1 ORDER BY r.points DESC, r.seq";
 const std::string kHide =
@@ -45,6 +58,7 @@ std::vector<std::string> Schema(const SqlDialect& dialect) {
                 "demo TEXT NOT NULL)",
             "CREATE INDEX IF NOT EXISTS runs_all ON runs (points DESC, seq)",
             "CREATE INDEX IF NOT EXISTS runs_day ON runs (day, points DESC, seq)",
+            "CREATE INDEX IF NOT EXISTS runs_day_arrival ON runs (day, seq)",
             "CREATE INDEX IF NOT EXISTS runs_name ON runs (name)",
             // Hidden runs stay in runs, so that the same run sent again stays hidden.
             "CREATE TABLE IF NOT EXISTS hidden (id TEXT PRIMARY KEY)",
@@ -65,6 +79,12 @@ Run RunOfRow(const std::vector<std::string>& row) {
     run.Hidden = row[7] == "1";
     if (row.size() > 8) run.Demo = row[8];
     return run;
+}
+
+std::vector<Run> RunsOf(const SqlRows& rows) {
+    std::vector<Run> runs;
+    for (const auto& row : rows) runs.push_back(RunOfRow(row));
+    return runs;
 }
 
 std::int64_t Rank(SqlConnection& connection, const std::string& id, const std::string& day) {
@@ -126,6 +146,11 @@ std::vector<RankedRun> SqlStore::Board(const std::string& day, int limit) {
     return ReadBoard(*connection, day, limit);
 }
 
+std::vector<Run> SqlStore::Race(const std::string& day, int best, int recent) {
+    auto connection = pool.Take();
+    return RunsOf(connection->Query(kRace, {day, std::int64_t{best}, std::int64_t{recent}}));
+}
+
 std::string SqlStore::Version() {
     auto connection = pool.Take();
     const SqlRows rows = connection->Query(kVersion, {});
@@ -162,7 +187,5 @@ int SqlStore::HideName(const std::string& name) { return Hiding(kHideName, name)
 
 std::vector<Run> SqlStore::RunsNamed(const std::string& name) {
     auto connection = pool.Take();
-    std::vector<Run> runs;
-    for (const auto& row : connection->Query(kNamed, {name})) runs.push_back(RunOfRow(row));
-    return runs;
+    return RunsOf(connection->Query(kNamed, {name}));
 }

@@ -35,6 +35,7 @@ class SqlStore : public Store {
     Added Add(const Run& run) override;
     std::optional<Run> Find(const std::string& id) override;
     std::vector<RankedRun> Board(const std::string& day, int limit) override;
+    std::vector<Run> Race(const std::string& day, int best, int recent) override;
     std::int64_t RankOf(const std::string& id, const std::string& day) override;
     std::string Version() override;
     bool Healthy() override;

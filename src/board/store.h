@@ -62,6 +62,9 @@ class Store {
     virtual std::optional<Run> Find(const std::string& id) = 0;
     // Best first, equal points by arrival; `day` empty is the all-time board. No demos.
     virtual std::vector<RankedRun> Board(const std::string& day, int limit) = 0;
+    // The runs a page races on the cave of `day`: its `best` best (ranked as its board), then up
+    // to `recent` of its most recent others, newest first. With their demos.
+    virtual std::vector<Run> Race(const std::string& day, int best, int recent) = 0;
     // The run's rank on the board of `day` (empty: all-time).
     virtual std::int64_t RankOf(const std::string& id, const std::string& day) = 0;
     // Changes with every change to the runs, by any server on the database.

@@ -3,6 +3,7 @@
 Runs are replayed with a limit of 400 frames here, so that a run which does not end within
 the limit takes a moment, not two hours of play; the server applies any limit the same way."""
 import datetime
+import json
 import os
 import signal
 import socket
@@ -15,7 +16,7 @@ import time
 import unittest
 
 from board_fixture import (BoardServer, PostgresCluster, call, cavesim_points, demo_text,
-                           submit, up_script)
+                           exchange, submit, up_script)
 
 PROGRAM, CAVESIM, AUTOPILOT, BACKEND = sys.argv[1:5]
 MAX_FRAMES = "400"
@@ -380,6 +381,60 @@ class Moderation(ServerCase):
         for bad, code in ((["--hide", ann1], 1), (["--hide-name", "<x>"], 2),
                           (["--hide", bob, "--list-name", "bob"], 2)):
             self.assertEqual(moderate(self.store, *bad)[0], code, bad)
+
+
+class Race(ServerCase):
+    DAY = "2026-12-01"
+
+    def race(self, limit, tag=None):
+        """(status, ETag, answer) of the day's race; the answer is None for a 304."""
+        status, headers, raw = exchange(self.server.port, "GET",
+                                        f"/api/boards/daily/{self.DAY}/race?limit={limit}",
+                                        headers={"If-None-Match": tag} if tag else None)
+        if status == 200:
+            self.assertEqual(headers["Cache-Control"], "no-cache")
+        return status, headers.get("ETag"), json.loads(raw) if raw else None
+
+    def assert_race(self, visible, limit):
+        """The best min(limit, 20) of the runs in arrival order, then the newest others."""
+        best = sorted(visible, key=lambda run: -run["points"])[:min(limit, 20)]
+        recent = [run for run in reversed(visible) if run not in best][:limit - len(best)]
+        status, _, answer = self.race(limit)
+        self.assertEqual((status, answer["day"]), (200, self.DAY))
+        self.assertEqual([run["id"] for run in answer["runs"]],
+                         [run["id"] for run in best + recent])
+        return answer["runs"]
+
+    def test_best_then_newest_hidden_left_out_tagged_until_the_next_run(self):
+        port = self.server.port
+        seed = int(self.DAY.replace("-", ""))
+        # Flights of 40 to 290 frames in a shuffled order: points from 1 to 7, ties among them.
+        runs = [submit(port, f"r{n}", autopilot(seed, 40 + 10 * (n * 7 % 26)))[1]
+                for n in range(26)]
+        self.assertEqual(len({run["id"] for run in runs}), 26)
+        self.assertEqual(submit(port, "elsewhere", TOP)[0], 201)
+        for hidden in (max(runs, key=lambda run: run["points"]), runs[-1]):
+            self.assertEqual(moderate(self.store, "--hide", hidden["id"])[0], 0)
+            runs.remove(hidden)
+        for limit in (5, 22):
+            self.assert_race(runs, limit)
+        for run in self.assert_race(runs, 99):
+            status, kept = call(port, "GET", f"/api/runs/{run['id']}")
+            self.assertEqual((run["payload"], run["name"], run["points"]),
+                             (kept["watch"], kept["name"], kept["points"]))
+
+        _, tag, _ = self.race(99)
+        self.assertEqual(self.race(99, tag), (304, tag, None))
+        self.assertEqual(self.race(22, tag)[0], 200)
+        runs.append(submit(port, "late", autopilot(seed, 35))[1])
+        status, fresh, _ = self.race(99, tag)
+        self.assertEqual(status, 200)
+        self.assertNotEqual(fresh, tag)
+        self.assert_race(runs, 99)
+        for bad in ("limit=0", "limit=100", "limit=x", "limit="):
+            status, answer = call(port, "GET", f"/api/boards/daily/{self.DAY}/race?{bad}")
+            self.assertEqual((status, answer["error"]), (400, "limit: a number from 1 to 99"))
+        self.assertEqual(call(port, "GET", "/api/boards/daily/2026-02-30/race")[0], 400)
 
 
 class SharedDatabase(ServerCase):

@@ -35,19 +35,24 @@ def cavesim_points(cavesim, demo):
     return int(found.group(1)) if found else None
 
 
-def call(port, method, path, body=None, content_type="application/json", timeout=60):
-    """(status, parsed JSON or text) of one request on a fresh connection."""
+def exchange(port, method, path, body=None, headers=None, timeout=60):
+    """(status, headers, raw body) of one request on a fresh connection."""
     connection = http.client.HTTPConnection("127.0.0.1", port, timeout=timeout)
     try:
-        data = body if body is None or isinstance(body, bytes) else json.dumps(body).encode()
-        headers = {"Content-Type": content_type} if data is not None else {}
-        connection.request(method, path, body=data, headers=headers)
+        connection.request(method, path, body=body, headers=headers or {})
         response = connection.getresponse()
-        raw = response.read()
-        kind = response.getheader("Content-Type", "")
-        return response.status, json.loads(raw) if kind.startswith("application/json") else raw
+        return response.status, dict(response.getheaders()), response.read()
     finally:
         connection.close()
+
+
+def call(port, method, path, body=None, content_type="application/json", timeout=60):
+    """(status, parsed JSON or text) of one request on a fresh connection."""
+    data = body if body is None or isinstance(body, bytes) else json.dumps(body).encode()
+    headers = {"Content-Type": content_type} if data is not None else {}
+    status, answered, raw = exchange(port, method, path, data, headers, timeout)
+    kind = answered.get("Content-Type", "")
+    return status, json.loads(raw) if kind.startswith("application/json") else raw
 
 
 def submit(port, name, demo, **extra):

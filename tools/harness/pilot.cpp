@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <random>
 
 #include "cave/cave.h"
 #include "game/ball.h"
@@ -80,31 +81,41 @@ std::vector<CaveColumn> ColumnsAhead(std::int32_t x) {
     return ahead;
 }
 
+std::vector<CaveColumn> ColumnsAhead(const Player& player) {
+    return ColumnsAhead(static_cast<std::int32_t>(std::lround(player.X)));
+}
+
+// Whether a way through the passage ahead starts with Up held (`up`) in this frame.
+bool WayStartsWith(const Player& player, bool up) {
+    std::int32_t budget = kSearchBudget;
+    return Passes(player, {player.Y, player.VelY}, ColumnsAhead(player), 0, up, budget);
+}
+
 // Up when a way through the passage ahead starts with it; the aiming pilot's choice when the
 // search finds none.
-bool WantsUp() {
-    if (PlayerList.First == nullptr) return false;
-    const Player& player = PlayerList.First->Rec;
-    const std::vector<CaveColumn> ahead =
-        ColumnsAhead(static_cast<std::int32_t>(std::lround(player.X)));
-    const Ball ball{player.Y, player.VelY};
-    const bool aimed = Aims(player, ball, ahead, 0);
-    std::int32_t budget = kSearchBudget;
-    if (Passes(player, ball, ahead, 0, aimed, budget)) return aimed;
-    budget = kSearchBudget;
-    return Passes(player, ball, ahead, 0, !aimed, budget) ? !aimed : aimed;
+bool WantsUp(const Player& player) {
+    const bool aimed = Aims(player, {player.Y, player.VelY}, ColumnsAhead(player), 0);
+    if (WayStartsWith(player, aimed)) return aimed;
+    return WayStartsWith(player, !aimed) ? !aimed : aimed;
 }
 
 }  // namespace
 
-std::optional<std::string> FlyDemo(std::uint32_t seed, std::uint64_t frames) {
+std::optional<std::string> FlyDemo(std::uint32_t seed, std::uint64_t frames, std::uint32_t whim) {
     std::uint64_t flown = 0;
     bool held = false;
+    std::minstd_rand whims(whim);
+    // A player lets a key be while it still gets the ball through, most of the time.
+    const auto keeps = [&](const Player& player) {
+        return whim != 0 && whims() % 4 != 0 && WayStartsWith(player, held);
+    };
     harness::Hooks pilot;
     // The host is fresh when the game starts: the pilot takes the keys from then on.
     pilot.OnGameStart = [&] {
         headless::SetPollHook([&](std::uint64_t poll) {
-            const bool wanted = flown < frames && WantsUp();
+            const Player* player = PlayerList.First ? &PlayerList.First->Rec : nullptr;
+            const bool wanted =
+                flown < frames && player && (keeps(*player) ? held : WantsUp(*player));
             if (wanted == held) return;
             held = wanted;
             headless::SetKeyScript({{static_cast<std::uint32_t>(poll), kUp, held}});

@@ -41,6 +41,17 @@ struct HttpResponse {
     }
 };
 
+// Tags the answer with `tag` (a quoted ETag); true when the client holds that one already, the
+// answer then being a 304 without a body.
+inline bool NotModified(const HttpRequest& request, const std::string& tag,
+                        HttpResponse& response) {
+    response.Headers.emplace_back("ETag", tag);
+    if (request.IfNoneMatch != "*" && request.IfNoneMatch.find(tag) == std::string::npos)
+        return false;
+    response.Status = 304;
+    return true;
+}
+
 // The value of `name` in a query string ("a=1&b=2"), or nothing.
 inline bool QueryValue(const std::string& query, const std::string& name, std::string& value) {
     std::size_t start = 0;

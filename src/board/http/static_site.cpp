@@ -89,10 +89,6 @@ bool Accepts(const std::string& acceptEncoding, const char* coding) {
     return false;
 }
 
-bool Matches(const std::string& ifNoneMatch, const std::string& tag) {
-    return ifNoneMatch == "*" || ifNoneMatch.find(tag) != std::string::npos;
-}
-
 }  // namespace
 
 StaticSite::StaticSite(const std::string& folder) {
@@ -145,15 +141,11 @@ bool StaticSite::Answer(const HttpRequest& request, HttpResponse& response) cons
     }
     response.ContentType = file.Type;
     response.Headers.emplace_back("Cache-Control", file.CacheControl);
-    response.Headers.emplace_back("ETag", variant->Tag);
     if (file.Gzip.Bytes || file.Brotli.Bytes)
         response.Headers.emplace_back("Vary", "Accept-Encoding");
     if (coding) response.Headers.emplace_back("Content-Encoding", coding);
     response.Headers.emplace_back("Accept-Ranges", "bytes");
-    if (!request.IfNoneMatch.empty() && Matches(request.IfNoneMatch, variant->Tag)) {
-        response.Status = 304;
-        return true;
-    }
+    if (NotModified(request, variant->Tag, response)) return true;
     response.SetBody(variant->Bytes);
     if (!request.Range.empty()) ApplyRange(request.Range, response);
     return true;
