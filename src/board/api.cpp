@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "http/gzip.h"
 #include "platform/key_script.h"
 #include "request.h"
 #include "shell/daily_cave.h"
@@ -73,8 +74,13 @@ HttpResponse GetRace(BoardAnswers& boards, const std::string& day, const HttpReq
     if (limit == 0) return Error(400, "limit: a number from 1 to 99", route);
     const KeptAnswer race = boards.Race(day, limit);
     HttpResponse response = JsonHead(route, "no-cache");
-    const std::string tag = "\"race-" + race.Version + "-" + std::to_string(limit) + "\"";
-    if (!NotModified(request, tag, response)) response.SetBody(race.Text);
+    response.Headers.emplace_back("Vary", "Accept-Encoding");
+    const bool gzip = AcceptsCoding(request.AcceptEncoding, "gzip");
+    if (gzip) response.Headers.emplace_back("Content-Encoding", "gzip");
+    // Each coding is a body of its own, with a tag of its own.
+    const std::string tag =
+        "\"race-" + race.Version + "-" + std::to_string(limit) + (gzip ? "-gz" : "") + "\"";
+    if (!NotModified(request, tag, response)) response.SetBody(gzip ? race.Gzipped : race.Text);
     return response;
 }
 

@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <nlohmann/json.hpp>
+#include <tuple>
 
+#include "http/gzip.h"
 #include "platform/watch_link.h"
 
 namespace {
@@ -73,16 +75,27 @@ KeptAnswer BoardAnswers::Kept(const Key& key, const std::function<std::string()>
         const auto found = kept.find(key);
         if (found != kept.end() && found->second.Version == version) return found->second;
     }
-    KeptAnswer answer{version, std::make_shared<const std::string>(make())};
-    const std::size_t size = answer.Text->size();
+    KeptAnswer answer{version, std::make_shared<const std::string>(make()), nullptr};
+    // A race is large and read by every page that races: compressed once, not per read.
+    if (std::get<Kind>(key) == Kind::Race) {
+        answer.Gzipped = std::make_shared<const std::string>(Gzip(*answer.Text));
+    }
+    Keep(key, answer);
+    return answer;
+}
+
+void BoardAnswers::Keep(const Key& key, const KeptAnswer& answer) {
+    const auto bytes = [](const KeptAnswer& kept) {
+        return (kept.Text ? kept.Text->size() : 0) + (kept.Gzipped ? kept.Gzipped->size() : 0);
+    };
+    const std::size_t size = bytes(answer);
     std::lock_guard lock(mutex);
     if (kept.size() >= kMostKept || keptBytes + size > kMostKeptBytes) {
         kept.clear();
         keptBytes = 0;
     }
     KeptAnswer& slot = kept[key];
-    if (slot.Text) keptBytes -= slot.Text->size();
+    keptBytes -= bytes(slot);
     slot = answer;
     keptBytes += size;
-    return answer;
 }

@@ -15,6 +15,7 @@
 struct KeptAnswer {
     std::string Version;
     std::shared_ptr<const std::string> Text;
+    std::shared_ptr<const std::string> Gzipped;  // a race's, made once with it; else null
 };
 
 class BoardAnswers {
@@ -25,13 +26,14 @@ class BoardAnswers {
     std::shared_ptr<const std::string> Answer(const std::string& day, int limit);
     // {"day", "runs": [{"id", "name", "points", "payload"}, ...]}: the runs a page races on the
     // cave of `day`, its best min(limit, 20) first, then its most recent; runs that would take
-    // the text past 256 KB are left out. Throws StoreError.
+    // the text past 256 KB are left out. Kept gzipped too. Throws StoreError.
     KeptAnswer Race(const std::string& day, int limit);
 
   private:
     enum class Kind { Board, Race };
     using Key = std::tuple<Kind, std::string, int>;
     KeptAnswer Kept(const Key& key, const std::function<std::string()>& make);
+    void Keep(const Key& key, const KeptAnswer& answer);
 
     Store& runs;
     std::mutex mutex;

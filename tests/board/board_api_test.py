@@ -3,6 +3,7 @@
 Runs are replayed with a limit of 400 frames here, so that a run which does not end within
 the limit takes a moment, not two hours of play; the server applies any limit the same way."""
 import datetime
+import gzip
 import json
 import os
 import signal
@@ -423,8 +424,14 @@ class Race(ServerCase):
             self.assertEqual((run["payload"], run["name"], run["points"]),
                              (kept["watch"], kept["name"], kept["points"]))
 
-        _, tag, _ = self.race(99)
+        _, tag, plain = self.race(99)
         self.assertEqual(self.race(99, tag), (304, tag, None))
+        # Sent gzipped to a client that takes it, under a tag of its own.
+        status, headers, raw = exchange(port, "GET", f"/api/boards/daily/{self.DAY}/race",
+                                        headers={"Accept-Encoding": "gzip, br"})
+        self.assertEqual((status, headers["Content-Encoding"]), (200, "gzip"))
+        self.assertEqual(json.loads(gzip.decompress(raw)), plain)
+        self.assertNotEqual(headers["ETag"], tag)
         self.assertEqual(self.race(22, tag)[0], 200)
         runs.append(submit(port, "late", autopilot(seed, 35))[1])
         status, fresh, _ = self.race(99, tag)

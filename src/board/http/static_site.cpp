@@ -8,6 +8,7 @@
 #include <sstream>
 #include <stdexcept>
 
+#include "gzip.h"
 #include "range.h"
 
 namespace {
@@ -43,22 +44,6 @@ bool Compressible(const std::string& type) {
            type.find("json") != std::string::npos || type == "image/svg+xml";
 }
 
-std::string Gzip(const std::string& plain) {
-    z_stream stream{};
-    if (deflateInit2(&stream, 9, Z_DEFLATED, 15 + 16, 9, Z_DEFAULT_STRATEGY) != Z_OK)
-        throw std::runtime_error("zlib: cannot start");
-    std::string out(deflateBound(&stream, plain.size()), '\0');
-    stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(plain.data()));
-    stream.avail_in = static_cast<uInt>(plain.size());
-    stream.next_out = reinterpret_cast<Bytef*>(out.data());
-    stream.avail_out = static_cast<uInt>(out.size());
-    const int done = deflate(&stream, Z_FINISH);
-    out.resize(stream.total_out);
-    deflateEnd(&stream);
-    if (done != Z_STREAM_END) throw std::runtime_error("zlib: cannot compress");
-    return out;
-}
-
 std::string TagOf(const std::string& bytes, const char* suffix) {
     const uLong crc =
         crc32(0, reinterpret_cast<const Bytef*>(bytes.data()), static_cast<uInt>(bytes.size()));
@@ -74,19 +59,6 @@ std::string Beside(const std::filesystem::path& path, const char* extension,
     beside += extension;
     if (std::filesystem::is_regular_file(beside)) return ReadWhole(beside);
     return make ? Gzip(plain) : std::string();
-}
-
-bool Accepts(const std::string& acceptEncoding, const char* coding) {
-    std::istringstream list(acceptEncoding);
-    for (std::string item; std::getline(list, item, ',');) {
-        const std::size_t start = item.find_first_not_of(' ');
-        if (start == std::string::npos) continue;
-        std::string name = item.substr(start, item.find_first_of(" ;", start) - start);
-        const bool refused =
-            item.find("q=0") != std::string::npos && item.find("q=0.") == std::string::npos;
-        if (name == coding && !refused) return true;
-    }
-    return false;
 }
 
 }  // namespace
@@ -131,10 +103,10 @@ bool StaticSite::Answer(const HttpRequest& request, HttpResponse& response) cons
     const char* coding = nullptr;
     // A range is of the bytes as they lie: it is served from the plain file.
     if (request.Range.empty()) {
-        if (file.Brotli.Bytes && Accepts(request.AcceptEncoding, "br")) {
+        if (file.Brotli.Bytes && AcceptsCoding(request.AcceptEncoding, "br")) {
             variant = &file.Brotli;
             coding = "br";
-        } else if (file.Gzip.Bytes && Accepts(request.AcceptEncoding, "gzip")) {
+        } else if (file.Gzip.Bytes && AcceptsCoding(request.AcceptEncoding, "gzip")) {
             variant = &file.Gzip;
             coding = "gzip";
         }
