@@ -61,14 +61,14 @@ after(async () => {
   if (data) rmSync(data, { recursive: true, force: true });
 });
 
-async function openPage(beforeStart = async () => {}) {
+async function openPage(beforeStart = async () => {}, address = url) {
   const page = await browser.newPage({ viewport: { width: 1000, height: 900 } });
   page.errors = [];
   page.on('console', (message) => {
     if (message.type() === 'error') page.errors.push(message.text());
   });
   page.on('pageerror', (error) => page.errors.push(error.message));
-  await openHeld(page, url, beforeStart);
+  await openHeld(page, address, beforeStart);
   return page;
 }
 
@@ -103,8 +103,8 @@ function cavesimPoints(demoPath) {
   return /Player 1: (\d+) Punkte/.exec(run.stdout.toString().trimEnd().split('\n').at(-1))[1];
 }
 
-test('a played game sent to the board is ranked and listed, and its entry replays it', async () => {
-  const page = await openPage(startAutopilot);
+test("a game sent to the board is ranked and listed, its entry replays it, today's board races it", async () => {
+  const page = await openPage(startAutopilot, `${url}#daily`);
   await page.waitForTimeout(1500);
   await page.evaluate(() => window.stopAutopilot());
   const report = await boxLines(page);
@@ -114,7 +114,7 @@ test('a played game sent to the board is ranked and listed, and its entry replay
   await page.locator('#board-all tbody tr').first().waitFor({ timeout: 30000 });
   assert.equal(
     await page.locator('#board-result').textContent(),
-    `${pointsOf(report)} points: rank 1 on the all-time board.`,
+    `${pointsOf(report)} points: rank 1 on today's board.`,
   );
   assert.deepEqual(await boardRows(page, 'board-all'), [['1', 'Pilot 1', pointsOf(report), 'new']]);
   assert.equal(await page.locator('#board-send').isDisabled(), true, 'the run can be sent twice');
@@ -128,6 +128,11 @@ test('a played game sent to the board is ranked and listed, and its entry replay
   assert.match(page.url(), /#watch=1/);
   await toOverlay(page);
   assert.equal(await page.locator('#board-send').isVisible(), false, 'a watched run to send');
+
+  // Today's board, raced: the run just sent flies as the ghost of a game of today's cave.
+  await page.locator('#over .race-board').click();
+  await page.locator('html.waiting').waitFor({ timeout: 5000 });
+  assert.match(await page.locator('#status').textContent(), /^Today's cave, .*: racing 1 ghost$/);
 
   // The name is remembered for the next visit.
   await page.reload();
