@@ -140,7 +140,7 @@
 
   // The game of `request` starts: at once for a run to watch, else once a player lifts a ball.
   // A new game is flown by as many players as the Players choice says.
-  let current = '';
+  let current = null; // the request of the game on, once the first has begun
   function begin(request) {
     const root = document.documentElement;
     const watching = request.startsWith('watch ');
@@ -159,7 +159,9 @@
   }
 
   // Another number of players: the game waiting for its players starts again with them.
-  playersChoice.addEventListener('change', () => window.caveRuns.ask(current));
+  playersChoice.addEventListener('change', () => {
+    if (current !== null) window.caveRuns.ask(current);
+  });
 
   document.getElementById('message-ok').addEventListener('click', () => dialog.close());
   canvas.focus();
