@@ -138,6 +138,19 @@
     return bestOnCave;
   }
 
+  // The best stored run on the cave `request` chooses ('daily' or 'cave N'), as
+  // {payload, points, cave}; null for any other request or a cave with no best score.
+  async function bestRunFor(request) {
+    const today = new Date(Date.now()).toISOString().slice(0, 10);
+    const label = request === 'daily' ? `daily-${today}` : request.replace(/^cave /, 'cave-');
+    if (!/^(daily|cave)-/.test(label)) return null;
+    const entry = (await storedBestScores()).find(({ cave }) => cave === label);
+    if (!entry) return null;
+    const [demo] = await readFiles([`cave/${entry.demo}`]).catch(() => ['']);
+    const payload = demo ? window.caveRuns.payloadOf(demo) : '';
+    return payload ? { payload, points: entry.points, cave: request } : null;
+  }
+
   // The game of `request` starts: at once for a run to watch, else once a player lifts a ball.
   // A new game is flown by as many players as the Players choice says.
   let current = null; // the request of the game on, once the first has begun
@@ -153,6 +166,10 @@
     unzoom();
     window.caveInputs.newGame(players);
     window.caveRace.begin(request);
+    window.caveRace.offerBest(null);
+    if (!watching) {
+      bestRunFor(request).then((best) => current === request && window.caveRace.offerBest(best));
+    }
     canvas.focus();
     const company = players > 1 ? `\nplayers ${players}` : '';
     return window.caveRuns.begin(request) + company;

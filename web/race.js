@@ -2,19 +2,23 @@
 // Races: recorded runs flown as ghosts beside the live game. While a race flies, the line under
 // the picture gives player 1's place as it stands: every ghost still flying will score at least
 // as much, so the place improves as ghosts crash. The end gives the place the run finished in.
-// The buttons race the game just ended, the best score on its cave and, where cave-board serves
-// the page, today's board.
+// The buttons race the game just ended, the best score on its cave (also offered beside a game of
+// a chosen cave that waits for its player) and, where cave-board serves the page, today's
+// board.
 window.caveRace = (() => {
   const readout = document.getElementById('race');
   const result = document.getElementById('race-result');
   const raceRun = document.getElementById('race-run');
   const raceBest = document.getElementById('race-best');
+  const raceBestWaiting = document.getElementById('race-best-waiting');
   const raceBoard = [...document.querySelectorAll('.race-board')];
 
   let racing = false;
   let shown = '';
   let lastRun = null; // the watch payload of the game just ended
   let bestRun = null; // of the best score on its cave
+  let bestCave = ''; // the cave line that flies that cave again ('daily' for today's)
+  let waitingBest = null; // the best run on the cave of the game waiting, and its cave line
 
   const standing = () => ({
     place: Module._cave_race_place(),
@@ -37,6 +41,14 @@ window.caveRace = (() => {
     readout.textContent = shown = racing ? 'Racing' : '';
   }
 
+  // The game waiting for its player flies a cave with a best score, `best` ({payload, points,
+  // cave}), or null.
+  function offerBest(best) {
+    waitingBest = best;
+    raceBestWaiting.hidden = best === null;
+    if (best) raceBestWaiting.textContent = `Race your best (${best.points})`;
+  }
+
   // A game has ended, `bestOnCave` the payload of the best score on its cave (or null).
   function ended(game, bestOnCave) {
     const { place, field } = standing();
@@ -47,6 +59,8 @@ window.caveRace = (() => {
     lastRun = game.players === 1 && game.payload ? game.payload : null;
     raceRun.hidden = lastRun === null;
     bestRun = bestOnCave;
+    const today = new Date(Date.now()).toISOString().slice(0, 10);
+    bestCave = game.cave === `daily-${today}` ? 'daily' : '';
     raceBest.hidden = bestRun === null || bestRun === lastRun;
   }
 
@@ -66,11 +80,16 @@ window.caveRace = (() => {
   }
 
   raceRun.addEventListener('click', () => window.caveRuns.race([lastRun], 'This run'));
-  raceBest.addEventListener('click', () => window.caveRuns.race([bestRun], 'Your best run'));
+  raceBest.addEventListener('click', () =>
+    window.caveRuns.race([bestRun], 'Your best run', bestCave),
+  );
+  raceBestWaiting.addEventListener('click', () =>
+    window.caveRuns.race([waitingBest.payload], 'Your best run', waitingBest.cave),
+  );
   for (const button of raceBoard) button.addEventListener('click', raceTodaysBoard);
   window.caveBoard.served.then((serving) => {
     for (const button of raceBoard) button.hidden = !serving;
   });
 
-  return { begin, update, ended };
+  return { begin, update, ended, offerBest };
 })();

@@ -793,6 +793,10 @@ test("today's cave and a challenge's cave are cavesim's; the best scores name ca
       assert.match(await watch.getAttribute('href'), /^#watch=1/);
       assert.equal(await page.locator('#challenge').getAttribute('href'), '#cave=20261208&beat=0');
       await page.locator('#again-today').click();
+      // The cave has a best score now: the game waiting on it offers to race it.
+      await page.locator('#race-best-waiting').click();
+      const racing = "Today's cave, 2026-12-08: racing 1 ghost";
+      await page.locator('#status').filter({ hasText: racing }).waitFor({ timeout: 5000 });
       await liftOnce(page);
       await dialogLines(page);
     } else {
