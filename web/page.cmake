@@ -15,10 +15,25 @@ endforeach()
 include(ExternalProject)
 set(icon_build ${PROJECT_BINARY_DIR}/host-tools)
 set(icon_dir ${icon_build}/icons/web)
+# The page's name for each drawn icon: the iPhone's home-screen icon and the manifest's maskable
+# one are the opaque squares, as those home screens cut their own shape.
+set(page_icons
+    cave-32.png icon-32.png
+    cave-square-180.png icon-180.png
+    cave-192.png icon-192.png
+    cave-512.png icon-512.png
+    cave-square-512.png icon-maskable-512.png)
 set(drawn_icons)
-foreach(size ${CAVE_WEB_ICON_SIZES})
-  list(APPEND drawn_icons ${icon_dir}/cave-${size}.png)
-endforeach()
+while(page_icons)
+  list(POP_FRONT page_icons drawn name)
+  add_custom_command(
+    OUTPUT ${PROJECT_BINARY_DIR}/${name}
+    COMMAND ${CMAKE_COMMAND} -E copy ${icon_dir}/${drawn} ${PROJECT_BINARY_DIR}/${name}
+    DEPENDS ${icon_dir}/${drawn} cave_page_icons)
+  list(APPEND drawn_icons ${icon_dir}/${drawn})
+  list(APPEND page_outputs ${PROJECT_BINARY_DIR}/${name})
+  list(APPEND site_files ${name})
+endwhile()
 ExternalProject_Add(cave_page_icons
   SOURCE_DIR ${PROJECT_SOURCE_DIR}
   BINARY_DIR ${icon_build}
@@ -27,14 +42,6 @@ ExternalProject_Add(cave_page_icons
   BUILD_ALWAYS ON
   INSTALL_COMMAND ""
   BUILD_BYPRODUCTS ${drawn_icons})
-foreach(size ${CAVE_WEB_ICON_SIZES})
-  add_custom_command(
-    OUTPUT ${PROJECT_BINARY_DIR}/icon-${size}.png
-    COMMAND ${CMAKE_COMMAND} -E copy ${icon_dir}/cave-${size}.png ${PROJECT_BINARY_DIR}/icon-${size}.png
-    DEPENDS ${icon_dir}/cave-${size}.png cave_page_icons)
-  list(APPEND page_outputs ${PROJECT_BINARY_DIR}/icon-${size}.png)
-  list(APPEND site_files icon-${size}.png)
-endforeach()
 
 # The service worker names its cache after a hash of every file of the site, so that a new build
 # replaces the whole set at once.

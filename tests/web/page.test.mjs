@@ -817,8 +817,36 @@ function imageSize(page, src) {
   }, src);
 }
 
+// The picture at `src`: how many pixels are not fully opaque, how many are the ball's red, and
+// how many of those lie outside the centred circle of 80% of its width that maskable icons keep.
+function iconPixels(page, src) {
+  return page.evaluate(async (source) => {
+    const image = new Image();
+    image.src = source;
+    await image.decode();
+    const size = image.naturalWidth;
+    const context = new OffscreenCanvas(size, size).getContext('2d');
+    context.drawImage(image, 0, 0);
+    const { data } = context.getImageData(0, 0, size, size);
+    const counts = { seeThrough: 0, red: 0, redOutside: 0 };
+    for (let i = 0; i < data.length; i += 4) {
+      const [r, g, b, a] = data.subarray(i, i + 4);
+      counts.seeThrough += a < 255;
+      if (r > 64 && g < r / 2 && b < r / 2) {
+        const pixel = i / 4;
+        const [x, y] = [(pixel % size) + 0.5, Math.floor(pixel / size) + 0.5];
+        counts.red += 1;
+        counts.redOutside += Math.hypot(x - size / 2, y - size / 2) > 0.4 * size;
+      }
+    }
+    return counts;
+  }, src);
+}
+
 // After one visit the page starts with no network, every file from its service worker; the
-// manifest names the game's icons at their own sizes.
+// manifest names the game's icons at their own sizes. The icons that home screens cut to their
+// own shape (the maskable one, the iPhone's) are opaque, the ball within the maskable one's safe
+// circle; the others keep their see-through corners.
 test('offline after one visit: the service worker starts the game; manifest and icons', async () => {
   const context = await browser.newContext();
   const page = await context.newPage();
@@ -854,6 +882,18 @@ test('offline after one visit: the service worker starts the game; manifest and 
   assert.deepEqual(
     [await imageSize(page, links[0]), await imageSize(page, links[1])],
     ['180x180', '32x32'],
+  );
+  const maskable = manifest.icons.filter((icon) => icon.purpose === 'maskable');
+  assert.deepEqual(maskable.map((icon) => icon.src), ['icon-maskable-512.png']);
+  const [square, touch, rounded] = [
+    await iconPixels(page, maskable[0].src),
+    await iconPixels(page, links[0]),
+    await iconPixels(page, 'icon-512.png'),
+  ];
+  assert.ok(square.red > 0.05 * 512 * 512, `the maskable icon has ${square.red} red pixels`);
+  assert.deepEqual(
+    [square.seeThrough, square.redOutside, touch.seeThrough, rounded.seeThrough > 0],
+    [0, 0, 0, true],
   );
   assert.deepEqual(page.errors ?? [], []);
   await context.close();

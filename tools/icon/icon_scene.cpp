@@ -96,17 +96,29 @@ IconPicture PaintIconScene() {
     }
 
     const ImageView cave = PeekImage(kCaveSprite);
-    IconPicture icon;
-    icon.Size = kSceneSize + 2 * kMargin;
-    icon.Pixels.assign(static_cast<std::size_t>(icon.Size) * icon.Size, 0);
+    IconPicture scene;
+    scene.Size = kSceneSize;
+    scene.Pixels.resize(static_cast<std::size_t>(kSceneSize) * kSceneSize);
     for (std::int32_t y = 0; y < kSceneSize; ++y) {
         for (std::int32_t x = 0; x < kSceneSize; ++x) {
-            const std::uint32_t alpha = CornerAlpha(x, y, kSceneSize, kCornerRadius);
-            const std::uint32_t rgb = cave.Pixels[y * cave.Width + left + x] & 0xFFFFFFu;
-            icon.Pixels[(y + kMargin) * icon.Size + x + kMargin] = alpha << 24 | rgb;
+            scene.Pixels[y * kSceneSize + x] = 0xFF000000u | cave.Pixels[y * cave.Width + left + x];
         }
     }
     ShutDown();
+    return scene;
+}
+
+IconPicture RoundIconCorners(const IconPicture& scene) {
+    IconPicture icon;
+    icon.Size = scene.Size + 2 * kMargin;
+    icon.Pixels.assign(static_cast<std::size_t>(icon.Size) * icon.Size, 0);
+    for (std::int32_t y = 0; y < scene.Size; ++y) {
+        for (std::int32_t x = 0; x < scene.Size; ++x) {
+            const std::uint32_t alpha = CornerAlpha(x, y, scene.Size, kCornerRadius);
+            const std::uint32_t rgb = scene.Pixels[y * scene.Size + x] & 0xFFFFFFu;
+            icon.Pixels[(y + kMargin) * icon.Size + x + kMargin] = alpha << 24 | rgb;
+        }
+    }
     return icon;
 }
 
