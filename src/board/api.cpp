@@ -127,9 +127,8 @@ HttpResponse Api::PostRun(const HttpRequest& request) {
                      "submit");
     if (!IsJson(request.ContentType))
         return Error(400, "the body must be Content-Type: application/json", "submit");
-    ++metrics.SubmissionsInFlight;
+    const GaugeRaised inFlight(metrics.SubmissionsInFlight);
     const SubmitResult result = Submit(verifying, request.Body);
-    --metrics.SubmissionsInFlight;
     if (std::holds_alternative<Busy>(result)) ++metrics.ReplaysRefused;
     return Json(ReplyOf(result), "submit");
 }

@@ -85,7 +85,8 @@ std::string Url(const std::string& host, int port) {
 int Serve(const BoardOptions& options) {
     const std::unique_ptr<Store> runs = OpenStore(options);
     const int cores = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
-    ReplayGate gate(cores, options.ReplayQueue);
+    Metrics metrics;
+    ReplayGate gate(cores, options.ReplayQueue, metrics);
     Verifying verifying{*runs, gate, VerifierPath(), {}};
     verifying.Limits.MaxFrames = options.MaxFrames;
     RateLimit rateLimit(options.SubmissionsPerMinute);
@@ -94,7 +95,6 @@ int Serve(const BoardOptions& options) {
     if (!options.Web.empty()) site = std::make_unique<StaticSite>(options.Web);
     std::unique_ptr<AccessLog> log;
     if (!options.Log.empty()) log = std::make_unique<AccessLog>(options.Log);
-    Metrics metrics;
     HttpServer server(LimitsOf(options), metrics, log.get());
     // Every replay in flight or waiting holds a worker; the rest are for reads. Gone before the
     // server: a task that ends late answers into a server still there.

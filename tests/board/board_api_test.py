@@ -282,6 +282,33 @@ class Load(ServerCase):
         status, body = submit(server.port, "long", demo_text(7, "223201 200 down\n"))
         self.assertEqual((status, body["error"]), (422, "the run is longer than 223200 frames"))
 
+    def test_metrics_tell_runs_waiting_for_a_replay_slot_from_those_replaying(self):
+        # Two runs more than there are slots (one a core) wait while the rest replay, each for a
+        # second or so: paused for 100,000 frames.
+        server = self.server = self.start("--submissions-per-minute", "0", "--max-frames", "223200")
+        cores = os.cpu_count() or 1
+        threads = [threading.Thread(target=submit, args=(server.port, f"q{n}", demo_text(
+            8, f"10 25 down\n11 25 up\n{100000 + n} 25 down\n{100001 + n} 25 up\n")))
+            for n in range(cores + 2)]
+        started = time.monotonic()
+        for thread in threads:
+            thread.start()
+        gauges = [f"cave_board_replays_{name}" for name in ("queued", "running", "in_flight")]
+        for _ in range(2000):
+            seen = [server.metrics()[name] for name in gauges]
+            if seen == [2, cores, cores + 2] or time.monotonic() - started > 20:
+                break
+            time.sleep(0.01)
+        for thread in threads:
+            thread.join(120)
+        self.assertEqual(seen, [2, cores, cores + 2])
+        after = server.metrics()
+        self.assertEqual([after[name] for name in gauges + ["cave_board_replays_total"]],
+                         [0, 0, 0, cores + 2])
+        # No replay outlasted the test: seconds, not another unit.
+        took = time.monotonic() - started
+        self.assertTrue(0 < after["cave_board_replay_seconds_total"] <= (cores + 2) * took, after)
+
     def test_every_201_survives_kill_9(self):
         created = []
         stop = threading.Event()

@@ -72,6 +72,14 @@ class BoardServer:
             self.process.kill()
             raise RuntimeError(f"cave-board did not start: {line}{self.process.stderr.read()}")
         self.port = int(found.group(1))
+        found = re.search(r"metrics on http://127\.0\.0\.1:(\d+)", self.process.stdout.readline())
+        self.metrics_port = int(found.group(1))
+
+    def metrics(self):
+        """The metrics without labels, by name."""
+        text = exchange(self.metrics_port, "GET", "/metrics")[2].decode()
+        return {line.split()[0]: float(line.split()[1]) for line in text.splitlines()
+                if not line.startswith("#") and "{" not in line}
 
     def kill(self):
         self.process.kill()

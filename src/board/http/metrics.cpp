@@ -1,5 +1,6 @@
 #include "metrics.h"
 
+#include <iomanip>
 #include <sstream>
 
 void Metrics::Answered(const std::string& route, int status, std::chrono::microseconds duration) {
@@ -12,8 +13,12 @@ void Metrics::Answered(const std::string& route, int status, std::chrono::micros
     sum += seconds;
 }
 
-std::string Metrics::Text() const {
-    std::ostringstream out;
+void Metrics::Replayed(std::chrono::microseconds duration) {
+    ReplayMicroseconds += static_cast<long>(duration.count());
+    ++ReplaysEnded;
+}
+
+void Metrics::WriteRequests(std::ostream& out) const {
     const std::lock_guard lock(mutex);
     out << "# TYPE cave_board_requests_total counter\n";
     for (const auto& [key, n] : requests)
@@ -26,15 +31,33 @@ std::string Metrics::Text() const {
     out << "cave_board_request_seconds_bucket{le=\"+Inf\"} " << count << "\n"
         << "cave_board_request_seconds_sum " << sum << "\n"
         << "cave_board_request_seconds_count " << count << "\n";
+}
+
+// The mean replay is the seconds over the replays ended: both are counters, read together.
+void Metrics::WriteReplays(std::ostream& out) const {
+    const double seconds = static_cast<double>(ReplayMicroseconds.load()) / 1e6;
+    // Fixed, not the stream's six digits: a total past a million seconds keeps its fraction.
+    out << "# TYPE cave_board_replay_seconds_total counter\n"
+        << "cave_board_replay_seconds_total " << std::fixed << std::setprecision(6) << seconds
+        << "\n";
+}
+
+std::string Metrics::Text() const {
+    std::ostringstream out;
+    WriteRequests(out);
     const std::pair<const char*, const std::atomic<long>*> gauges[] = {
         {"cave_board_connections_open gauge", &ConnectionsOpen},
         {"cave_board_connections_refused_total counter", &ConnectionsRefused},
         {"cave_board_replays_in_flight gauge", &SubmissionsInFlight},
+        {"cave_board_replays_queued gauge", &ReplaysQueued},
+        {"cave_board_replays_running gauge", &ReplaysRunning},
+        {"cave_board_replays_total counter", &ReplaysEnded},
         {"cave_board_replays_refused_total counter", &ReplaysRefused},
         {"cave_board_work_refused_total counter", &WorkRefused}};
     for (const auto& [typed, value] : gauges) {
         const std::string name(typed, std::string(typed).find(' '));
         out << "# TYPE " << typed << "\n" << name << " " << value->load() << "\n";
     }
+    WriteReplays(out);
     return out.str();
 }
