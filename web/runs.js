@@ -18,27 +18,20 @@ window.caveRuns = (() => {
   let answer = null; // resolves the wait between games
   let lastGame = null;
 
-  // A call into the game's code, text in and text out.
-  function callGame(name, text) {
+  // A call into the game's code with a text; `read` turns its answer (a text by default) into
+  // the caller's value.
+  function callGame(name, text, read = (answer) => Module.UTF8ToString(answer)) {
     const argument = Module.allocateUTF8(text);
     try {
-      return Module.UTF8ToString(Module[`_${name}`](argument));
+      return read(Module[`_${name}`](argument));
     } finally {
       Module._free(argument);
     }
   }
 
   const payloadOf = (demoText) => callGame('cave_watch_payload', demoText);
-
   // The cave a run flies; -1 when it is no run.
-  function seedOf(text) {
-    const argument = Module.allocateUTF8(text);
-    try {
-      return Module._cave_demo_seed(argument);
-    } finally {
-      Module._free(argument);
-    }
-  }
+  const seedOf = (text) => callGame('cave_demo_seed', text, Number);
   const pageAddress = () => location.href.split('#')[0];
   const watchLink = (payload) => `${pageAddress()}#watch=${payload}`;
 
