@@ -19,12 +19,13 @@ window.caveInputs = (() => {
   const strips = document.getElementById('strips');
   const playerKeys = document.getElementById('player-keys');
   const KEY_NAMES = ['\u2191 Up', 'W', 'B', 'K']; // the keys that lift players 1 to 4
+  const KEY_CODES = ['ArrowUp', 'KeyW', 'KeyB', 'KeyK'];
   let players = 1;
 
   const onPlay = new Map(); // pointer held down on the play area -> the player whose strip it is
   const onButtons = new Map(); // pointer -> the key of the button it holds
-  // Keys of buttons pressed since the last read: a tap shorter than a frame still reaches the
-  // game as one press and one release.
+  // Keys of buttons (and lifts while a game waits) pressed since the last read: a tap shorter
+  // than a frame still reaches the game as one press and one release.
   let tapped = 0;
   let lastRead = 0; // every source's keys at the game's last read
   let stalePad = 0; // pad keys held over from the last game, until they are let go
@@ -129,6 +130,18 @@ window.caveInputs = (() => {
     onButtons.delete(event.pointerId);
   }
 
+  const liftsOf = (count) => LIFTS.slice(0, count).reduce((all, lift) => all | lift, 0);
+
+  // While a game waits for its players, a lift let go before the game next looks, or before its
+  // code even listens (as the page loads), still starts it, lifting.
+  function liftWhileWaiting(player) {
+    if (!root.classList.contains('waiting') || player < 0) return;
+    tapped |= LIFTS[player] & liftsOf(players);
+  }
+  canvas.addEventListener('keydown', (event) => {
+    if (!event.repeat) liftWhileWaiting(KEY_CODES.indexOf(event.code));
+  });
+
   // Anywhere on the play area, the picture or around it, a held pointer lifts the ball.
   play.addEventListener('pointerdown', (event) => {
     if (event.pointerType === 'mouse' && event.button !== 0) return;
@@ -136,7 +149,9 @@ window.caveInputs = (() => {
     canvas.focus();
     // Captured, so a finger that slides off the play area still holds until it is lifted.
     play.setPointerCapture(event.pointerId);
-    onPlay.set(event.pointerId, stripOf(event));
+    const player = stripOf(event);
+    onPlay.set(event.pointerId, player);
+    liftWhileWaiting(player);
   });
   for (const type of ['pointerup', 'pointercancel', 'lostpointercapture']) {
     play.addEventListener(type, letGo);
@@ -193,8 +208,8 @@ window.caveInputs = (() => {
     // Whether the page lifts a ball of the game's `playing` players now, or has asked for another
     // game: what a game waiting for its players waits for.
     holdsLift(playing = 1) {
-      const lifts = LIFTS.slice(0, playing).reduce((all, lift) => all | lift, 0);
-      return ((padKeys() | heldOnPlay()) & lifts) !== 0 || (tapped & ESCAPE) !== 0;
+      const lifts = liftsOf(playing);
+      return ((padKeys() | heldOnPlay() | tapped) & lifts) !== 0 || (tapped & ESCAPE) !== 0;
     },
     // Ends the game on as Escape does.
     quit() {
@@ -214,7 +229,8 @@ window.caveInputs = (() => {
       players = count;
       showPlayers();
       lastRead = 0;
-      tapped = 0;
+      // Only lifts pressed since the page said the game waits carry into it.
+      tapped &= root.classList.contains('waiting') ? liftsOf(count) : 0;
       showPaused(false);
     },
   };
