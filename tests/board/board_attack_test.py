@@ -224,6 +224,26 @@ class Attacks(unittest.TestCase):
         self.assertRegex(lines[-1], r"^\d{4}-\d\d-\d\dT[\d:.]+Z 192\.0\.2\.9 GET /healthz 200 "
                                     r"\d+ [\d.]+ms$")
 
+    def test_a_client_that_stops_reading_is_closed_at_the_write_deadline(self):
+        # 60 answers of 300 KB asked for at once and never read: far more than the sockets
+        # buffer, so an answer's write waits until its 10 s deadline closes the connection.
+        asked = 60
+        with socket.socket() as sock:
+            sock.setsockopt(socket.SOL_SOCKET, socket.SO_RCVBUF, 4096)
+            sock.connect(("127.0.0.1", self.port))
+            sock.sendall(b"GET /cave.wasm HTTP/1.1\r\nHost: x\r\n\r\n" * asked)
+            time.sleep(12)
+            sock.settimeout(5)
+            got = 0
+            try:
+                while chunk := sock.recv(1 << 20):
+                    got += len(chunk)
+            except ConnectionResetError:
+                pass
+            except socket.timeout:
+                self.fail(f"still open after {got} bytes")
+            self.assertLess(got, asked * 300_000 // 2)
+
     def test_700_slow_and_idle_connections_leave_a_player_served_within_a_second(self):
         soft, hard = resource.getrlimit(resource.RLIMIT_NOFILE)
         resource.setrlimit(resource.RLIMIT_NOFILE, (min(hard, 4096), hard))
