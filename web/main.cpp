@@ -124,10 +124,15 @@ double cave_demo_seed(const char* text) {
     return demo.Error.empty() ? static_cast<double>(demo.Value.Seed) : -1.0;
 }
 
-// Where player 1 stands among the ghosts, as of the last frame flown (see RaceStanding).
-int cave_race_place() { return Race.Standing.Place; }
-int cave_race_field() { return Race.Standing.Field; }
-int cave_race_flying() { return Race.Standing.Flying; }
+// Where the live players stand among the ghosts, as of the last frame flown (see RaceStanding):
+// how many have a place, player `n`'s (from 0; 0 for none), and what every place is out of.
+int cave_race_players() { return static_cast<int>(Race.Standings.size()); }
+int cave_race_place(int n) {
+    return n >= 0 && n < cave_race_players() ? Race.Standings[static_cast<std::size_t>(n)].Place
+                                             : 0;
+}
+int cave_race_field() { return Race.Standings.empty() ? 0 : Race.Standings.front().Field; }
+int cave_race_flying() { return Race.Standings.empty() ? 0 : Race.Standings.front().Flying; }
 }
 
 int main() {

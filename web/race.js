@@ -1,7 +1,7 @@
 'use strict';
 // Races: recorded runs flown as ghosts beside the live game. While a race flies, the line under
-// the picture gives player 1's place as it stands: every ghost still flying will score at least
-// as much, so the place improves as ghosts crash. The end gives the place the run finished in.
+// the picture gives each live player's place as it stands: every ghost still flying will score at
+// least as much, so a place improves as ghosts crash. The end gives the places runs finished in.
 // The buttons race the game just ended, the best score on its cave (also offered beside a game of
 // a chosen cave that waits for its player) and, where cave-board serves the page, today's
 // board.
@@ -20,19 +20,42 @@ window.caveRace = (() => {
   let bestCave = ''; // the cave line that flies that cave again ('daily' for today's)
   let waitingBest = null; // the best run on the cave of the game waiting, and its cave line
 
+  // Each live player's place, and what every place is out of.
   const standing = () => ({
-    place: Module._cave_race_place(),
+    places: Array.from({ length: Module._cave_race_players() }, (_, n) =>
+      Module._cave_race_place(n),
+    ),
     field: Module._cave_race_field(),
     flying: Module._cave_race_flying(),
   });
 
-  // After every frame; the text changes only when the place does.
+  // With several players, each one's place in its colour: "P1 2 · P2 1".
+  function eachPlace(places) {
+    return places.flatMap((place, n) => {
+      const one = document.createElement('span');
+      one.dataset.player = String(n + 1);
+      one.textContent = `P${n + 1} ${place}`;
+      return n === 0 ? [one] : [' \u00b7 ', one];
+    });
+  }
+
+  // After every frame; the text changes only when a place does.
   function update() {
     if (!racing) return;
-    const { place, field, flying } = standing();
+    const { places, field, flying } = standing();
     if (field === 0) return;
-    const text = `Place ${place} of ${field}, ${flying} still flying`;
-    if (text !== shown) readout.textContent = shown = text;
+    const rest = ` of ${field}, ${flying} still flying`;
+    const text = places.join() + rest;
+    if (text === shown) return;
+    shown = text;
+    if (places.length === 1) readout.textContent = `Place ${places[0]}${rest}`;
+    else readout.replaceChildren('Places ', ...eachPlace(places), rest);
+  }
+
+  function finished(places, field) {
+    if (places.length === 1) return `Your run finished in place ${places[0]} of ${field}.`;
+    const each = places.map((place, n) => `player ${n + 1} in place ${place}`);
+    return `Finished: ${each.join(', ')}, of ${field}.`;
   }
 
   function begin(request) {
@@ -51,9 +74,9 @@ window.caveRace = (() => {
 
   // A game has ended, `bestOnCave` the payload of the best score on its cave (or null).
   function ended(game, bestOnCave) {
-    const { place, field } = standing();
+    const { places, field } = standing();
     result.hidden = !(racing && field > 0 && game.points !== null);
-    result.textContent = result.hidden ? '' : `Your run finished in place ${place} of ${field}.`;
+    result.textContent = result.hidden ? '' : finished(places, field);
     racing = false;
     readout.hidden = true;
     lastRun = game.players === 1 && game.payload ? game.payload : null;

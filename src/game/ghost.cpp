@@ -67,7 +67,10 @@ void MoveGhosts() {
         }
         FlyBall(ghost.Ball, ghost.Held, PeekColumn);
     }
-    if (PlayerList.First != nullptr) Race.Standing = StandingOf(PlayerList.First->Rec);
+    Race.Standings.clear();
+    for (const List<Player>::Node* node = PlayerList.First; node != nullptr; node = node->Next) {
+        Race.Standings.push_back(StandingOf(node->Rec));
+    }
 }
 
 RaceStanding StandingOf(const Player& live) {

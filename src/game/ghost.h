@@ -19,7 +19,7 @@ struct Ghost {
     bool Held = false;
 };
 
-// Where player 1 stands in the race: every ghost still flying will score at least as much, and
+// Where a live player stands in the race: every ghost still flying will score at least as much, and
 // a crashed ghost is ahead only with more points. Place counts from 1 among Field balls.
 struct RaceStanding {
     std::int32_t Place = 0;
@@ -30,7 +30,8 @@ struct RaceStanding {
 struct GhostRace {
     std::vector<Ghost> Ghosts;
     std::uint32_t Frames = 0;  // running frames flown so far
-    RaceStanding Standing;     // as of the last frame, kept after the game has ended
+    // Each live player's, in roster order, as of the last frame; kept after the game has ended.
+    std::vector<RaceStanding> Standings;
 };
 extern GhostRace Race;
 

@@ -51,7 +51,7 @@ TEST_F(RaceTest, ARunRacedAgainstItsOwnGhostFliesWithItFrameForFrame) {
         EXPECT_EQ(ghost.Crashed, live.Crashed) << "frame " << frames;
         // A ghost still flying may yet outscore the live ball: it stands ahead until it crashes.
         if (live.Crashed == 0) {
-            EXPECT_EQ(Race.Standing.Place, 2) << "frame " << frames;
+            EXPECT_EQ(Race.Standings.at(0).Place, 2) << "frame " << frames;
         }
         ++frames;
         return !HasFailure();
@@ -60,9 +60,10 @@ TEST_F(RaceTest, ARunRacedAgainstItsOwnGhostFliesWithItFrameForFrame) {
     EXPECT_EQ(race.Frames, alone.Frames);
     EXPECT_EQ(DemoText(race.Recorded), DemoText(alone.Recorded));
     // Crashed in the same frame with the same points, they share the first place.
-    EXPECT_EQ(Race.Standing.Place, 1);
-    EXPECT_EQ(Race.Standing.Field, 2);
-    EXPECT_EQ(Race.Standing.Flying, 0);
+    ASSERT_EQ(Race.Standings.size(), 1u);
+    EXPECT_EQ(Race.Standings[0].Place, 1);
+    EXPECT_EQ(Race.Standings[0].Field, 2);
+    EXPECT_EQ(Race.Standings[0].Flying, 0);
 
     // The race's demo, played alone, ends the same way.
     const Flight replay = Fly({.Seed = 1, .Playback = &race.Recorded});
@@ -106,6 +107,16 @@ TEST_F(RaceTest, TwoPlayersAtOneKeyboardEachScoreWhatTheirRunScoresAlone) {
     std::vector<std::int32_t> ghostScores;
     for (const Ghost& ghost : Race.Ghosts) ghostScores.push_back(ghost.Ball.Score);
     EXPECT_EQ(ghostScores, pair.Outcome.Scores);
+
+    // The pair racing the two runs alone: each player ties with its own run's ghost, and only
+    // the other run can stand ahead of it.
+    headless::Reset();
+    Fly({.Seed = 77, .Script = both, .Players = 2, .Ghosts = {one.Recorded, two.Recorded}});
+    const bool firstAhead = one.Outcome.Scores.at(0) > two.Outcome.Scores.at(0);
+    std::vector<std::int32_t> places;
+    for (const RaceStanding& standing : Race.Standings) places.push_back(standing.Place);
+    EXPECT_EQ(places, (std::vector{firstAhead ? 1 : 2, firstAhead ? 2 : 1}));
+    EXPECT_EQ(Race.Standings.at(1).Field, 3);
 }
 
 }  // namespace

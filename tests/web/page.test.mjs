@@ -717,7 +717,7 @@ function ghostTop(shot) {
 
 // A race link flies its run as a ghost that moves on its own while the live ball, let go, falls;
 // the live crash ends the game with the live player's box alone and the place it finished in.
-test('a race link flies its ghost beside the live ball, which ends the game with its place', async () => {
+test('a race link flies its ghost beside the live ball, which ends the game with its place; two players each have one', async () => {
   const page = await openGame(undefined, null, browser, `${url}#race=${UP_RHYTHM_PAYLOAD}`);
   await firstFrame(page);
   assert.match(await page.locator('#status').textContent(), /^Cave \d+: racing 1 ghost$/);
@@ -736,7 +736,22 @@ test('a race link flies its ghost beside the live ball, which ends the game with
   await page.keyboard.press('Enter');
   await page.locator('#over').waitFor({ timeout: 2000 });
   assert.match(await page.locator('#race-result').textContent(), /finished in place [12] of 2\.$/);
-  assert.equal(await page.locator('#race-run').isVisible(), true);
+
+  // Raced again by two players: each one's place, in its colour.
+  await page.locator('#race-run').click();
+  await page.locator('#players').selectOption('2');
+  await page.locator('#player-keys').waitFor();
+  await liftOnce(page);
+  assert.equal((await dialogLines(page)).length, 4);
+  const places = page.locator('#race');
+  assert.match(await places.textContent(), /^Places P1 [12] \u00b7 P2 [12] of 2, [01] still flying$/);
+  assert.match(await places.locator('span[data-player="2"]').textContent(), /^P2 [12]$/);
+  await page.keyboard.press('Enter');
+  await page.locator('#over').waitFor({ timeout: 2000 });
+  assert.match(
+    await page.locator('#race-result').textContent(),
+    /^Finished: player 1 in place [12], player 2 in place [12], of 2\.$/,
+  );
   assert.deepEqual(page.errors, []);
   await page.close();
 });

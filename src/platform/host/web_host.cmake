@@ -15,7 +15,7 @@ if(EMSCRIPTEN)
   # The page reads and writes watch links with the game's own code, and sets how fast a watched
   # run is shown.
   target_link_options(cave PRIVATE
-    "-sEXPORTED_FUNCTIONS=_main,_malloc,_free,_cave_watch_payload,_cave_demo_error,_cave_demo_seed,_cave_race_place,_cave_race_field,_cave_race_flying,_cave_set_watch_speed"
+    "-sEXPORTED_FUNCTIONS=_main,_malloc,_free,_cave_watch_payload,_cave_demo_error,_cave_demo_seed,_cave_race_players,_cave_race_place,_cave_race_field,_cave_race_flying,_cave_set_watch_speed"
     "-sEXPORTED_RUNTIME_METHODS=UTF8ToString,allocateUTF8")
   set_target_properties(cave PROPERTIES SUFFIX .js RUNTIME_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR})
 
