@@ -18,8 +18,13 @@ window.caveInputs = (() => {
 
   const strips = document.getElementById('strips');
   const playerKeys = document.getElementById('player-keys');
-  const KEY_NAMES = ['\u2191 Up', 'W', 'B', 'K']; // the keys that lift players 1 to 4
-  const KEY_CODES = ['ArrowUp', 'KeyW', 'KeyB', 'KeyK'];
+  // The keys that lift players 1 to 4: as named to the player, and their KeyboardEvent.code.
+  const PLAYER_KEYS = [
+    ['\u2191 Up', 'ArrowUp'],
+    ['W', 'KeyW'],
+    ['B', 'KeyB'],
+    ['K', 'KeyK'],
+  ];
   let players = 1;
 
   const onPlay = new Map(); // pointer held down on the play area -> the player whose strip it is
@@ -86,7 +91,7 @@ window.caveInputs = (() => {
 
   // The strips, and each player's key, in the player's colour.
   function showPlayers() {
-    const together = KEY_NAMES.slice(0, players > 1 ? players : 0);
+    const together = PLAYER_KEYS.slice(0, players > 1 ? players : 0).map(([name]) => name);
     const named = (tag, player) => {
       const element = document.createElement(tag);
       element.dataset.player = String(player + 1);
@@ -139,7 +144,7 @@ window.caveInputs = (() => {
     tapped |= LIFTS[player] & liftsOf(players);
   }
   canvas.addEventListener('keydown', (event) => {
-    if (!event.repeat) liftWhileWaiting(KEY_CODES.indexOf(event.code));
+    if (!event.repeat) liftWhileWaiting(PLAYER_KEYS.findIndex(([, code]) => code === event.code));
   });
 
   // Anywhere on the play area, the picture or around it, a held pointer lifts the ball.
