@@ -8,7 +8,7 @@
 
 #include "platform/key_script.h"
 #include "platform/watch_link.h"
-#include "request.h"
+#include "api/submission_json.h"
 
 namespace {
 

@@ -10,12 +10,12 @@
 #include <fstream>
 #include <thread>
 
-#include "api.h"
+#include "api/api.h"
+#include "api/submission_json.h"
 #include "http/server.h"
 #include "http/static_site.h"
 #include "moderation.h"
 #include "options.h"
-#include "request.h"
 
 namespace {
 
@@ -90,7 +90,7 @@ int Serve(const BoardOptions& options) {
     Verifying verifying{*runs, gate, VerifierPath(), {}};
     verifying.Limits.MaxFrames = options.MaxFrames;
     RateLimit rateLimit(options.SubmissionsPerMinute);
-    BoardAnswers boards(*runs);
+    AnswerCache boards(*runs);
     std::unique_ptr<StaticSite> site;
     if (!options.Web.empty()) site = std::make_unique<StaticSite>(options.Web);
     std::unique_ptr<AccessLog> log;

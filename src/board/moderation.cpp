@@ -2,8 +2,8 @@
 
 #include <cstdio>
 
-#include "request.h"
-#include "submit.h"
+#include "api/submission_json.h"
+#include "api/submit.h"
 
 namespace {
 

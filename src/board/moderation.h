@@ -4,7 +4,7 @@
 #pragma once
 
 #include "options.h"
-#include "store.h"
+#include "store/store.h"
 
 bool IsModeration(const BoardOptions& options);
 // Does the one thing asked, prints what it did; the exit status.

@@ -244,6 +244,99 @@ class Attacks(unittest.TestCase):
                 self.fail(f"still open after {got} bytes")
             self.assertLess(got, asked * 300_000 // 2)
 
+    def test_clients_that_never_read_a_100_continue_hold_no_thread(self):
+        # A tiny window, a range answer, then a body announced with Expect: 100-continue, never
+        # read: at least as many such connections as the server has I/O threads.
+        traps = []
+        ranges = b"".join(b"GET /cave.wasm HTTP/1.1\r\nHost: x\r\nRange: bytes=%d-%d\r\n\r\n"
+                          % (10_000, 10_000 + 3_000 + 97 * n) for n in range(8))
+        post = (b"POST /api/runs HTTP/1.1\r\nHost: x\r\nContent-Type: application/json\r\n"
+                b"Content-Length: 100\r\nExpect: 100-continue\r\n\r\n")
+        for n in range(2 * (os.cpu_count() or 2)):
+            sock = socket.socket()
+            sock.setsockopt(socket.SOL_SOCKET, socket.SO_RCVBUF, 1024)
+            sock.setsockopt(socket.IPPROTO_TCP, socket.TCP_MAXSEG, 88)
+            sock.bind((f"127.0.9.{1 + n}", 0))
+            sock.connect(("127.0.0.1", self.port))
+            sock.sendall(ranges[:(n % 8 + 1) * len(ranges) // 8] + post)
+            traps.append(sock)
+        try:
+            slowest = 0.0
+            until = time.monotonic() + 4
+            while time.monotonic() < until:
+                for port, path in [(self.port, "/api/boards/all"),
+                                   (self.server.metrics_port, "/metrics")]:
+                    started = time.monotonic()
+                    self.assertEqual(call(port, "GET", path, timeout=5)[0], 200)
+                    slowest = max(slowest, time.monotonic() - started)
+                # Only epoll waits: no I/O thread sits in poll() on one socket.
+                for task in os.listdir(f"/proc/{self.server.process.pid}/task"):
+                    with open(f"/proc/{self.server.process.pid}/task/{task}/syscall") as call_:
+                        self.assertNotIn(call_.read().split()[0], ("7", "271"))
+                time.sleep(0.2)
+            self.assertLess(slowest, 1.0)
+            # The request deadline (2 s here) closes them.
+            time.sleep(1)
+            for sock in traps:
+                sock.settimeout(10)
+                try:
+                    while sock.recv(1 << 16):
+                        pass
+                except ConnectionResetError:
+                    pass
+        finally:
+            for sock in traps:
+                sock.close()
+
+    def test_a_storm_of_dropped_connections_loses_no_slot_of_its_address(self):
+        source = "127.0.8.1"
+        hello = b"GET /healthz HTTP/1.1\r\nHost: x\r\n\r\n"
+
+        def storm(seed):
+            rng = random.Random(seed)
+            until = time.monotonic() + 6
+            for _ in range(1500):
+                if time.monotonic() > until:
+                    break
+                sock = socket.socket()
+                try:
+                    sock.bind((source, 0))
+                    sock.connect(("127.0.0.1", self.port))
+                    if rng.random() < 0.5:
+                        sock.send(hello[:rng.randrange(len(hello) + 1)])
+                    if rng.random() < 0.5:  # a reset rather than a close
+                        sock.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER,
+                                        b"\x01\x00\x00\x00\x00\x00\x00\x00")
+                except OSError:
+                    pass
+                finally:
+                    sock.close()
+
+        stormers = [threading.Thread(target=storm, args=(n,)) for n in range(4)]
+        for thread in stormers:
+            thread.start()
+        for thread in stormers:
+            thread.join()
+        # Every slot is back: the address's full count is served at once.
+        socks = [socket.create_connection(("127.0.0.1", self.port), timeout=5,
+                                          source_address=(source, 0)) for _ in range(32)]
+        try:
+            for sock in socks:
+                sock.sendall(hello)
+            for sock in socks:
+                self.assertIn(b" 200 ", sock.recv(4096))
+        finally:
+            for sock in socks:
+                sock.close()
+        until = time.monotonic() + 10
+        while time.monotonic() < until:
+            gate = self.server.metrics()
+            if gate["cave_board_connections_waiting"] == 0 and gate["cave_board_addresses"] <= 1:
+                break
+            time.sleep(0.1)
+        self.assertEqual(gate["cave_board_connections_waiting"], 0)
+        self.assertLessEqual(gate["cave_board_addresses"], 1)  # the metrics reader's own
+
     def test_700_slow_and_idle_connections_leave_a_player_served_within_a_second(self):
         soft, hard = resource.getrlimit(resource.RLIMIT_NOFILE)
         resource.setrlimit(resource.RLIMIT_NOFILE, (min(hard, 4096), hard))

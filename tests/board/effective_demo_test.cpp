@@ -1,6 +1,6 @@
 // A run's effective form must play exactly as the text it came from: the board keeps one entry
 // for both, and ranks the points of the one it replayed.
-#include "effective_demo.h"
+#include "replay/effective_demo.h"
 
 #include <gtest/gtest.h>
 

@@ -48,6 +48,8 @@ std::string Metrics::Text() const {
     const std::pair<const char*, const std::atomic<long>*> gauges[] = {
         {"cave_board_connections_open gauge", &ConnectionsOpen},
         {"cave_board_connections_refused_total counter", &ConnectionsRefused},
+        {"cave_board_connections_waiting gauge", &ConnectionsWaiting},
+        {"cave_board_addresses gauge", &AddressEntries},
         {"cave_board_replays_in_flight gauge", &SubmissionsInFlight},
         {"cave_board_replays_queued gauge", &ReplaysQueued},
         {"cave_board_replays_running gauge", &ReplaysRunning},

@@ -19,6 +19,8 @@ class Metrics {
 
     std::atomic<long> ConnectionsOpen{0};
     std::atomic<long> ConnectionsRefused{0};   // over the server's or an address's cap
+    std::atomic<long> ConnectionsWaiting{0};   // over their address's cap, waiting their turn
+    std::atomic<long> AddressEntries{0};       // addresses with a connection served or waiting
     std::atomic<long> SubmissionsInFlight{0};  // waiting for a replay or being replayed
     std::atomic<long> ReplaysRefused{0};       // the replay line was full: 503
     std::atomic<long> WorkRefused{0};          // the worker line was full: 503

@@ -57,40 +57,37 @@ void HttpServer::Accept(const std::shared_ptr<Listener>& listener) {
             if (ignored) return Accept(listener);
             auto session =
                 std::make_shared<Session>(*this, std::move(socket), peer, listener->handler);
-            switch (Admit(peer, session)) {
-                case Admission::Serve:
-                    session->Start(false);
-                    break;
-                case Admission::Wait:
-                    session->Start(true);
-                    break;
-                case Admission::Refuse:
-                    ++metrics.ConnectionsRefused;
-                    session->Refuse();
-                    break;
+            if (Admit(peer, session)) {
+                session->Start();
+            } else {
+                ++metrics.ConnectionsRefused;
+                session->Refuse();
             }
             Accept(listener);
         });
 }
 
-HttpServer::Admission HttpServer::Admit(const std::string& peer,
-                                        const std::shared_ptr<Session>& session) {
+bool HttpServer::Admit(const std::string& peer, const std::shared_ptr<Session>& session) {
     const std::lock_guard lock(mutex);
     Address& mine = perAddress[peer];
     const bool proxy = !limits.TrustedProxy.empty() && peer == limits.TrustedProxy;
     if (open >= limits.Connections || mine.Waiting.size() >= limits.PerAddress) {
         if (mine.Served == 0 && mine.Waiting.empty()) perAddress.erase(peer);
-        return Admission::Refuse;
+        return false;
     }
     ++open;
     ++metrics.ConnectionsOpen;
     sessions.insert(session);
     if (!proxy && mine.Served >= limits.PerAddress) {
         mine.Waiting.push_back(session);
-        return Admission::Wait;
+        ++metrics.ConnectionsWaiting;
+        metrics.AddressEntries = static_cast<long>(perAddress.size());
+        return true;
     }
     ++mine.Served;
-    return Admission::Serve;
+    session->MarkServing();
+    metrics.AddressEntries = static_cast<long>(perAddress.size());
+    return true;
 }
 
 void HttpServer::Release(const std::string& peer, bool served) {
@@ -101,6 +98,7 @@ void HttpServer::Release(const std::string& peer, bool served) {
         --metrics.ConnectionsOpen;
         Address& mine = perAddress[peer];
         auto& waiting = mine.Waiting;
+        const auto before = static_cast<long>(waiting.size());
         waiting.erase(std::remove_if(waiting.begin(), waiting.end(),
                                      [](const auto& weak) { return weak.expired(); }),
                       waiting.end());
@@ -109,8 +107,13 @@ void HttpServer::Release(const std::string& peer, bool served) {
             next = waiting.front().lock();
             waiting.pop_front();
         }
-        if (next) ++mine.Served;
+        if (next) {
+            ++mine.Served;
+            next->MarkServing();
+        }
+        metrics.ConnectionsWaiting -= before - static_cast<long>(waiting.size());
         if (mine.Served == 0 && waiting.empty()) perAddress.erase(peer);
+        metrics.AddressEntries = static_cast<long>(perAddress.size());
         for (auto at = sessions.begin(); at != sessions.end();)
             at = at->expired() ? sessions.erase(at) : std::next(at);
     }

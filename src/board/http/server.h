@@ -52,8 +52,8 @@ class HttpServer {
     friend class Session;
     struct Listener;
     void Accept(const std::shared_ptr<Listener>& listener);
-    enum class Admission { Serve, Wait, Refuse };
-    Admission Admit(const std::string& peer, const std::shared_ptr<Session>& session);
+    // False: refused. Else counted, and served at once or put in its address's waiting line.
+    bool Admit(const std::string& peer, const std::shared_ptr<Session>& session);
     void Release(const std::string& peer, bool served);
     void Stop();
     void Serve();

@@ -1,6 +1,7 @@
 #include "session.h"
 
 #include <boost/asio/bind_executor.hpp>
+#include <boost/asio/dispatch.hpp>
 #include <boost/asio/post.hpp>
 #include <boost/asio/write.hpp>
 #include <boost/beast/http/error.hpp>
@@ -72,18 +73,20 @@ Session::~Session() {
     if (counted) server.Release(peer, serving);
 }
 
-void Session::Start(bool waiting) {
-    error_code ignored;
-    socket.set_option(asio::ip::tcp::no_delay(true), ignored);
-    serving = !waiting;
-    if (!waiting) return WaitForRequest();
-    phase = Phase::Waiting;
-    Arm(server.limits.Idle);
+// On the session's strand, so that nothing of it runs before it is there. Whether it is served
+// was decided under the server's lock, and may have changed since: a slot freed meanwhile.
+void Session::Start() {
+    asio::dispatch(socket.get_executor(), [self = shared_from_this()] {
+        error_code ignored;
+        self->socket.set_option(asio::ip::tcp::no_delay(true), ignored);
+        if (self->serving) return self->WaitForRequest();
+        self->phase = Phase::Waiting;
+        self->Arm(self->server.limits.Idle);
+    });
 }
 
 void Session::Admitted() {
     asio::post(socket.get_executor(), [self = shared_from_this()] {
-        self->serving = true;
         if (self->phase == Phase::Waiting) self->WaitForRequest();
     });
 }
@@ -139,11 +142,24 @@ void Session::ReadBody() {
                      ValuesOf(head, http::field::transfer_encoding));
     if (framing.Status != 0) return Fail(framing.Status, framing.Error);
     if (parser->is_done()) return Dispatch();
-    if (boost::beast::iequals(Field(head, http::field::expect), "100-continue")) {
-        static const std::string proceed = "HTTP/1.1 100 Continue\r\n\r\n";
-        error_code lost;  // a client gone shows on the read that follows
-        asio::write(socket, asio::buffer(proceed), lost);  // a few bytes, an empty send buffer
-    }
+    if (boost::beast::iequals(Field(head, http::field::expect), "100-continue")) return Continue();
+    ReadRest();
+}
+
+// Written like any answer, under the request's deadline: a client that does not read it holds
+// no thread, and is closed when its time is up.
+void Session::Continue() {
+    static const std::string proceed = "HTTP/1.1 100 Continue\r\n\r\n";
+    phase = Phase::Writing;
+    asio::async_write(socket, asio::buffer(proceed),
+                      [self = shared_from_this()](const error_code& error, std::size_t) {
+                          if (error || self->expired) return self->Close();
+                          self->phase = Phase::Reading;
+                          self->ReadRest();
+                      });
+}
+
+void Session::ReadRest() {
     http::async_read(socket, buffer, *parser,
                      [self = shared_from_this()](const error_code& error, std::size_t) {
                          if (self->expired) return self->Fail(408, "the request was too slow");

@@ -2,6 +2,7 @@
 // next is read, until the client leaves, idles, errs or has used its share.
 #pragma once
 
+#include <atomic>
 #include <boost/asio/ip/tcp.hpp>
 #include <boost/asio/steady_timer.hpp>
 #include <boost/asio/strand.hpp>
@@ -21,10 +22,13 @@ class Session : public std::enable_shared_from_this<Session> {
     Session(HttpServer& server, boost::asio::ip::tcp::socket socket, std::string peer,
             Handler& handler);
     ~Session();
-    // `waiting`: over its address's cap, the connection is not read until Admitted (or its idle
-    // time ends).
-    void Start(bool waiting);
-    void Admitted();  // from any thread
+    // Over its address's cap (not serving), the connection is not read until Admitted (or its
+    // idle time ends).
+    void Start();
+    // The server's lock is held: whether it is one of its address's served connections.
+    void MarkServing() { serving = true; }
+    bool Serving() const { return serving; }
+    void Admitted();  // from any thread, after MarkServing
     void Refuse();    // closes at once: never served, never counted
     // Closes the connection unless a request is under way (that one finishes first); from any
     // thread.
@@ -36,6 +40,8 @@ class Session : public std::enable_shared_from_this<Session> {
     void WaitForRequest();
     void ReadHead();
     void ReadBody();
+    void Continue();
+    void ReadRest();
     void Dispatch();
     void Fail(int status, const std::string& error);
     void Send(HttpResponse response, bool close);
@@ -58,7 +64,9 @@ class Session : public std::enable_shared_from_this<Session> {
     bool expired = false;
     unsigned arms = 0;  // a timer's wait counts only while it is the latest
     int served = 0;
-    bool counted = true;   // open in the server's count
-    bool serving = false;  // one of its address's served connections
+    bool counted = true;  // open in the server's count
+    // One of its address's served connections: set under the server's lock only, by whichever
+    // thread hands it the slot.
+    std::atomic<bool> serving{false};
     Clock::time_point started;
 };

@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <unordered_map>
 
-#include "sql_store.h"
+#include "store/sql_store.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "sql_store.h"
+#include "store/sql_store.h"
 
 namespace {
 
@@ -48,7 +48,7 @@ const std::string kHideName =
     "INSERT INTO hidden (id) SELECT id FROM runs WHERE name = $1 "
     "ON CONFLICT (id) DO NOTHING RETURNING id";
 const std::string kVersion = "SELECT n FROM board_version";
-// Every insert and hiding bumps it, for the boards every server keeps (board_answers.h).
+// Every insert and hiding bumps it, for the boards every server keeps (api/answer_cache.h).
 const std::string kBump = "UPDATE board_version SET n = n + 1";
 
 std::vector<std::string> Schema(const SqlDialect& dialect) {

@@ -2,18 +2,18 @@
 // the page's files straight from memory, everything else 404.
 #pragma once
 
-#include "board_answers.h"
+#include "api/answer_cache.h"
+#include "api/rate_limit.h"
+#include "api/submit.h"
 #include "http/exchange.h"
 #include "http/metrics.h"
 #include "http/server.h"
 #include "http/static_site.h"
 #include "http/worker_pool.h"
-#include "rate_limit.h"
-#include "submit.h"
 
 class Api {
   public:
-    Api(Verifying& verifying, BoardAnswers& boards, RateLimit& rateLimit, WorkerPool& workers,
+    Api(Verifying& verifying, AnswerCache& boards, RateLimit& rateLimit, WorkerPool& workers,
         Metrics& metrics, const StaticSite* site)
         : verifying(verifying),
           boards(boards),
@@ -32,7 +32,7 @@ class Api {
     HttpResponse PostRun(const HttpRequest& request);
 
     Verifying& verifying;
-    BoardAnswers& boards;
+    AnswerCache& boards;
     RateLimit& rateLimit;
     WorkerPool& workers;
     Metrics& metrics;

@@ -1,4 +1,4 @@
-#include "statuses.h"
+#include "api/statuses.h"
 
 #include <cstdio>
 

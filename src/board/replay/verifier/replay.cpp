@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "effective_demo.h"
+#include "replay/effective_demo.h"
 #include "headless_game.h"
 #include "platform/watch_link.h"
 #include "shell/shutdown.h"

@@ -1,15 +1,15 @@
-#include "submit.h"
+#include "api/submit.h"
 
 #include <algorithm>
 #include <chrono>
 #include <ctime>
 #include <tuple>
 
-#include "effective_demo.h"
+#include "api/submission_json.h"
 #include "platform/watch_link.h"
-#include "request.h"
-#include "run_id.h"
+#include "replay/effective_demo.h"
 #include "shell/daily_cave.h"
+#include "store/run_id.h"
 
 namespace {
 

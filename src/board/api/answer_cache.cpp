@@ -1,4 +1,4 @@
-#include "board_answers.h"
+#include "api/answer_cache.h"
 
 #include <algorithm>
 #include <nlohmann/json.hpp>
@@ -56,18 +56,18 @@ std::string RaceText(const std::string& day, const std::vector<Run>& race) {
 
 std::string WatchOf(const Run& run) { return WatchPayload(ParseDemo(run.Demo).Value); }
 
-std::shared_ptr<const std::string> BoardAnswers::Answer(const std::string& day, int limit) {
+std::shared_ptr<const std::string> AnswerCache::Answer(const std::string& day, int limit) {
     return Kept({Kind::Board, day, limit}, [&] { return BoardText(runs.Board(day, limit)); }).Text;
 }
 
-KeptAnswer BoardAnswers::Race(const std::string& day, int limit) {
+KeptAnswer AnswerCache::Race(const std::string& day, int limit) {
     return Kept({Kind::Race, day, limit}, [&] {
         const int best = std::min(limit, kBestRaced);
         return RaceText(day, runs.Race(day, best, limit - best));
     });
 }
 
-KeptAnswer BoardAnswers::Kept(const Key& key, const std::function<std::string()>& make) {
+KeptAnswer AnswerCache::Kept(const Key& key, const std::function<std::string()>& make) {
     // The version is read first: an answer made after it is at least that new, never older.
     const std::string version = runs.Version();
     {
@@ -84,7 +84,7 @@ KeptAnswer BoardAnswers::Kept(const Key& key, const std::function<std::string()>
     return answer;
 }
 
-void BoardAnswers::Keep(const Key& key, const KeptAnswer& answer) {
+void AnswerCache::Keep(const Key& key, const KeptAnswer& answer) {
     const auto bytes = [](const KeptAnswer& kept) {
         return (kept.Text ? kept.Text->size() : 0) + (kept.Gzipped ? kept.Gzipped->size() : 0);
     };

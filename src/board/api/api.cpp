@@ -1,12 +1,12 @@
-#include "api.h"
+#include "api/api.h"
 
 #include <cstdio>
 
+#include "api/statuses.h"
+#include "api/submission_json.h"
 #include "http/gzip.h"
 #include "platform/key_script.h"
-#include "request.h"
 #include "shell/daily_cave.h"
-#include "statuses.h"
 
 namespace {
 
@@ -56,7 +56,7 @@ int LimitOf(const HttpRequest& request, int absent, int most) {
     return limit && *limit >= 1 ? static_cast<int>(*limit) : 0;
 }
 
-HttpResponse GetBoard(BoardAnswers& boards, const std::string& day, const HttpRequest& request) {
+HttpResponse GetBoard(AnswerCache& boards, const std::string& day, const HttpRequest& request) {
     const std::string route = day.empty() ? "board_all" : "board_daily";
     if (!day.empty() && !ParseCivilDate(day)) return Error(400, "not a date YYYY-MM-DD", route);
     const int limit = LimitOf(request, kDefaultLimit, kMostLimit);
@@ -67,7 +67,7 @@ HttpResponse GetBoard(BoardAnswers& boards, const std::string& day, const HttpRe
 }
 
 // Large and read by every page that races: the client keeps it and asks whether it changed.
-HttpResponse GetRace(BoardAnswers& boards, const std::string& day, const HttpRequest& request) {
+HttpResponse GetRace(AnswerCache& boards, const std::string& day, const HttpRequest& request) {
     const std::string route = "race";
     if (!ParseCivilDate(day)) return Error(400, "not a date YYYY-MM-DD", route);
     const int limit = LimitOf(request, kMostRaced, kMostRaced);

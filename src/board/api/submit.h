@@ -5,9 +5,9 @@
 #include <string>
 #include <variant>
 
-#include "replay_gate.h"
-#include "store.h"
-#include "verifier_process.h"
+#include "replay/replay_gate.h"
+#include "replay/verifier_process.h"
+#include "store/store.h"
 
 // Kept: new, or the same play kept before (answered as it was first kept).
 struct Accepted {

@@ -5,7 +5,7 @@
 #include <nlohmann/json.hpp>
 #include <string>
 
-#include "submit.h"
+#include "api/submit.h"
 
 struct Reply {
     int Status = 200;

@@ -9,7 +9,7 @@
 #include <string>
 #include <tuple>
 
-#include "store.h"
+#include "store/store.h"
 
 // An answer and the version of the runs it was made at, which tags it for caches.
 struct KeptAnswer {
@@ -18,9 +18,9 @@ struct KeptAnswer {
     std::shared_ptr<const std::string> Gzipped;  // a race's, made once with it; else null
 };
 
-class BoardAnswers {
+class AnswerCache {
   public:
-    explicit BoardAnswers(Store& runs) : runs(runs) {}
+    explicit AnswerCache(Store& runs) : runs(runs) {}
     // {"entries": [...]}: the board of `day` (empty: all-time), best `limit` first. Throws
     // StoreError.
     std::shared_ptr<const std::string> Answer(const std::string& day, int limit);

@@ -1,4 +1,4 @@
-#include "verifier_process.h"
+#include "replay/verifier_process.h"
 
 #include <fcntl.h>
 #include <poll.h>

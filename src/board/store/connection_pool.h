@@ -11,7 +11,7 @@
 #include <mutex>
 #include <vector>
 
-#include "store.h"
+#include "store/store.h"
 
 template <typename Connection>
 class ConnectionPool {

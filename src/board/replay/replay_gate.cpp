@@ -1,4 +1,4 @@
-#include "replay_gate.h"
+#include "replay/replay_gate.h"
 
 bool ReplayGate::Enter() {
     std::unique_lock lock(mutex);

@@ -1,11 +1,11 @@
-#include "run_id.h"
+#include "store/run_id.h"
 
 #include <openssl/sha.h>
 
 #include <array>
 
-#include "effective_demo.h"
 #include "platform/watch_link.h"
+#include "replay/effective_demo.h"
 
 std::string RunId(const Demo& demo) {
     const std::string text = WatchPayload(EffectiveDemo(demo));

@@ -1,4 +1,4 @@
-#include "effective_demo.h"
+#include "replay/effective_demo.h"
 
 #include <algorithm>
 #include <array>

@@ -8,7 +8,7 @@
 #include <cerrno>
 #include <string_view>
 
-#include "sql_store.h"
+#include "store/sql_store.h"
 
 namespace {
 

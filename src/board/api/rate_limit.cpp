@@ -1,4 +1,4 @@
-#include "rate_limit.h"
+#include "api/rate_limit.h"
 
 namespace {
 

@@ -8,8 +8,8 @@
 #include <variant>
 #include <vector>
 
-#include "connection_pool.h"
-#include "store.h"
+#include "store/connection_pool.h"
+#include "store/store.h"
 
 using SqlValue = std::variant<std::string, std::int64_t>;
 using SqlRows = std::vector<std::vector<std::string>>;

@@ -1,4 +1,4 @@
-#include "request.h"
+#include "api/submission_json.h"
 
 #include <nlohmann/json.hpp>
 
