@@ -96,10 +96,10 @@ int Serve(const BoardOptions& options) {
     std::unique_ptr<AccessLog> log;
     if (!options.Log.empty()) log = std::make_unique<AccessLog>(options.Log);
     HttpServer server(LimitsOf(options), metrics, log.get());
-    // Every replay in flight or waiting holds a worker; the rest are for reads. Gone before the
+    // Every replay in flight or waiting holds a worker; the rest are for reads. After the
     // server: a task that ends late answers into a server still there.
-    WorkerPool workers(static_cast<std::size_t>(2 * cores + cores + options.ReplayQueue), 1024);
-    Api api(verifying, boards, rateLimit, workers, metrics, site.get());
+    const auto workerThreads = static_cast<std::size_t>(2 * cores + cores + options.ReplayQueue);
+    Api api(verifying, boards, rateLimit, workerThreads, metrics, site.get());
     int port = 0;
     int metricsPort = 0;
     try {

@@ -1,8 +1,9 @@
 // The HTTP core's small judgements that a hostile client aims at: whose address a request
-// carries, and which bytes a Range header gets.
+// carries, which bytes a Range header gets, and which coding a client takes.
 #include <gtest/gtest.h>
 
 #include "http/client_address.h"
+#include "http/gzip.h"
 #include "http/range.h"
 
 TEST(ClientAddress, ForwardedOnlyFromTheTrustedProxyAndOnlyItsLastEntry) {
@@ -58,4 +59,11 @@ TEST(Range, OneRangeIsServedAndAnythingElseIsTheWholeOrNothing) {
         EXPECT_EQ(response.Offset, c.Offset) << c.Range;
         EXPECT_EQ(response.Length, c.Length) << c.Range;
     }
+}
+
+TEST(AcceptsCoding, AZeroWeightRefusesInAnySpelling) {
+    for (const char* yes : {"gzip", "br, gzip", "gzip;q=0.5", "deflate;q=0, gzip", "gzip ;q=1"})
+        EXPECT_TRUE(AcceptsCoding(yes, "gzip")) << yes;
+    for (const char* no : {"", "br", "gzip;q=0", "gzip;q=0.0", "gzip; q=0.000", "gzipx", "x-gzip"})
+        EXPECT_FALSE(AcceptsCoding(no, "gzip")) << no;
 }

@@ -13,14 +13,15 @@
 
 class Api {
   public:
-    Api(Verifying& verifying, AnswerCache& boards, RateLimit& rateLimit, WorkerPool& workers,
+    // `workerThreads` answer the API off the I/O threads, with a line of 1024 tasks.
+    Api(Verifying& verifying, AnswerCache& boards, RateLimit& rateLimit, std::size_t workerThreads,
         Metrics& metrics, const StaticSite* site)
         : verifying(verifying),
           boards(boards),
           rateLimit(rateLimit),
-          workers(workers),
           metrics(metrics),
-          site(site) {}
+          site(site),
+          workers(workerThreads, 1024) {}
 
     // For the HTTP core.
     void Handle(HttpRequest& request, Respond done);
@@ -34,9 +35,10 @@ class Api {
     Verifying& verifying;
     AnswerCache& boards;
     RateLimit& rateLimit;
-    WorkerPool& workers;
     Metrics& metrics;
     const StaticSite* site;
+    // Last: its threads, which call into the rest, are joined before any of it goes.
+    WorkerPool workers;
 };
 
 // The metrics listener's one route.

@@ -2,6 +2,7 @@
 
 #include <zlib.h>
 
+#include <cstdlib>
 #include <sstream>
 #include <stdexcept>
 
@@ -21,15 +22,24 @@ std::string Gzip(const std::string& plain) {
     return out;
 }
 
+namespace {
+
+// An item's weight: 1 unless its q says otherwise; 0 (in any spelling, "0.000") refuses it.
+double Weight(const std::string& item) {
+    const std::size_t q = item.find("q=", item.find(';'));
+    if (item.find(';') == std::string::npos || q == std::string::npos) return 1;
+    return std::strtod(item.c_str() + q + 2, nullptr);
+}
+
+}  // namespace
+
 bool AcceptsCoding(const std::string& acceptEncoding, const char* coding) {
     std::istringstream list(acceptEncoding);
     for (std::string item; std::getline(list, item, ',');) {
         const std::size_t start = item.find_first_not_of(' ');
         if (start == std::string::npos) continue;
         std::string name = item.substr(start, item.find_first_of(" ;", start) - start);
-        const bool refused =
-            item.find("q=0") != std::string::npos && item.find("q=0.") == std::string::npos;
-        if (name == coding && !refused) return true;
+        if (name == coding && Weight(item) > 0) return true;
     }
     return false;
 }
