@@ -519,7 +519,8 @@ class Stalls(ServerCase):
             for pid in stopped:
                 os.kill(pid, signal.SIGSTOP)
             try:
-                self.assert_stalled(server.port, [("GET", "/api/boards/all", None)])
+                self.assert_stalled(server.port, [("GET", "/api/boards/all", None),
+                                                  ("GET", "/healthz", None)])
             finally:
                 for pid in stopped:
                     os.kill(pid, signal.SIGCONT)
@@ -528,9 +529,11 @@ class Stalls(ServerCase):
     def assert_stalled(self, port, requests):
         for method, path, demo in requests:
             began = time.monotonic()
-            body = {"name": "x", "demo": demo} if demo else None
-            status, answer = call(port, method, path, body)
+            body = json.dumps({"name": "x", "demo": demo}).encode() if demo else None
+            status, fields, answer = exchange(port, method, path, body,
+                                              {"Content-Type": "application/json"})
             self.assertEqual(status, 503, answer)
+            self.assertEqual(fields.get("Retry-After"), "5", path)  # every 503 says the same
             self.assertLess(time.monotonic() - began, 4, path)
 
 

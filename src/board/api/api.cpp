@@ -111,8 +111,8 @@ HttpResponse GetRun(Store& runs, const std::string& id, bool demoOnly) {
 
 HttpResponse Health(Store& runs) {
     const bool up = runs.Healthy();
-    return Json({up ? 200 : 503, {{"database", up ? "reachable" : "unreachable"}}, up ? 0 : 5},
-                "healthz");
+    const Reply reply{200, {{"database", up ? "reachable" : "unreachable"}}, 0};
+    return Json(up ? reply : UnavailableReply(reply), "healthz");
 }
 
 bool Reading(const HttpRequest& request) {
@@ -186,9 +186,8 @@ void Api::Handle(HttpRequest& request, ::Respond done) {
     task->Body = std::move(request.Body);
     if (!workers.Post([this, task, done] { done(Answer(*task)); })) {
         ++metrics.WorkRefused;
-        HttpResponse busy = Error(503, "the board is busy; try again in a moment", "other");
-        busy.Headers.emplace_back("Retry-After", "1");
-        done(std::move(busy));
+        done(Json(UnavailableReply(ErrorReply(503, "the board is busy; try again in a moment")),
+                  "other"));
     }
 }
 

@@ -4,9 +4,6 @@
 
 namespace {
 
-// Long enough for a stalled database or a full replay line to clear, short enough to play on.
-constexpr int kRetryAfterSeconds = 5;
-
 int StatusOf(Refusal why) {
     switch (why) {
         case Refusal::BadSubmission:
@@ -29,9 +26,7 @@ Reply StoreReply(StoreFault fault, const std::string& what) {
     // The cause is for the operator: it may name hosts and tables.
     std::fprintf(stderr, "cave-board: %s\n", what.c_str());
     if (fault == StoreFault::Unavailable) {
-        Reply reply = ErrorReply(503, "the board's database is busy; try again soon");
-        reply.RetryAfterSeconds = kRetryAfterSeconds;
-        return reply;
+        return UnavailableReply(ErrorReply(503, "the board's database is busy; try again soon"));
     }
     return ErrorReply(500, "the board failed; try again later");
 }
@@ -53,9 +48,7 @@ struct Replying {
         return ErrorReply(StatusOf(refused.Why), refused.What);
     }
     Reply operator()(const Busy&) const {
-        Reply reply = ErrorReply(503, "the replay queue is full; try again soon");
-        reply.RetryAfterSeconds = kRetryAfterSeconds;
-        return reply;
+        return UnavailableReply(ErrorReply(503, "the replay queue is full; try again soon"));
     }
     Reply operator()(const StoreFailed& failed) const {
         return StoreReply(failed.Fault, failed.What);
@@ -65,6 +58,14 @@ struct Replying {
 }  // namespace
 
 Reply ErrorReply(int status, const std::string& error) { return {status, {{"error", error}}, 0}; }
+
+Reply UnavailableReply(Reply reply) {
+    // Long enough for a stalled database or a full line to clear, short enough to play on.
+    constexpr int kRetryAfterSeconds = 5;
+    reply.Status = 503;
+    reply.RetryAfterSeconds = kRetryAfterSeconds;
+    return reply;
+}
 
 Reply ReplyOf(const SubmitResult& result) { return std::visit(Replying{}, result); }
 

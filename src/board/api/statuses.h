@@ -14,6 +14,8 @@ struct Reply {
 };
 
 Reply ErrorReply(int status, const std::string& error);
+// Every 503 the board sends: the reply's body, with the one Retry-After.
+Reply UnavailableReply(Reply reply);
 
 Reply ReplyOf(const SubmitResult& result);
 // A store that failed under a read.
