@@ -30,6 +30,16 @@ TEST(ClientAddress, ForwardedOnlyFromTheTrustedProxyAndOnlyItsLastEntry) {
     EXPECT_EQ(ClientAddress("127.0.0.1", "", "198.51.100.7", ""), "127.0.0.1");
 }
 
+TEST(AddressKey, AnIpv6Slash64IsOneAddressAndIpv4IsItself) {
+    EXPECT_EQ(AddressKey("2001:db8:1:2:aaaa::1"), "2001:db8:1:2::/64");
+    EXPECT_EQ(AddressKey("2001:db8:1:2:ffff:1:2:3"), AddressKey("2001:db8:1:2::9"));
+    EXPECT_NE(AddressKey("2001:db8:1:3::1"), AddressKey("2001:db8:1:2::1"));
+    EXPECT_EQ(AddressKey("::ffff:198.51.100.7"), "198.51.100.7");
+    EXPECT_EQ(AddressKey("198.51.100.7"), "198.51.100.7");
+    EXPECT_NE(AddressKey("198.51.100.7"), AddressKey("198.51.100.8"));
+    EXPECT_EQ(AddressKey("not an address"), "not an address");
+}
+
 TEST(Range, OneRangeIsServedAndAnythingElseIsTheWholeOrNothing) {
     struct Case {
         const char* Range;

@@ -4,6 +4,7 @@
 
 #include "api/statuses.h"
 #include "api/submission_json.h"
+#include "http/client_address.h"
 #include "http/gzip.h"
 #include "platform/key_script.h"
 #include "shell/daily_cave.h"
@@ -122,7 +123,7 @@ bool Reading(const HttpRequest& request) {
 }  // namespace
 
 HttpResponse Api::PostRun(const HttpRequest& request) {
-    if (!rateLimit.Allow(request.Address))
+    if (!rateLimit.Allow(AddressKey(request.Address)))
         return Error(429, "too many submissions from this address; try again in a minute",
                      "submit");
     if (!IsJson(request.ContentType))

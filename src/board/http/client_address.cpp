@@ -1,5 +1,8 @@
 #include "client_address.h"
 
+#include <algorithm>
+#include <boost/asio/ip/address.hpp>
+
 namespace {
 
 std::string Trim(const std::string& text) {
@@ -51,4 +54,17 @@ std::string ClientAddress(const std::string& peer, const std::string& trustedPro
     const std::string claimed =
         !forwardedFor.empty() ? LastOf(forwardedFor) : ForOf(LastOf(forwarded));
     return Plausible(claimed) ? claimed : peer;
+}
+
+std::string AddressKey(const std::string& address) {
+    namespace ip = boost::asio::ip;
+    boost::system::error_code bad;
+    const ip::address parsed = ip::make_address(address, bad);
+    if (bad) return address;
+    if (parsed.is_v4()) return parsed.to_string();
+    const ip::address_v6 v6 = parsed.to_v6();
+    if (v6.is_v4_mapped()) return ip::make_address_v4(ip::v4_mapped, v6).to_string();
+    ip::address_v6::bytes_type bytes = v6.to_bytes();
+    std::fill(bytes.begin() + 8, bytes.end(), 0);
+    return ip::address_v6(bytes).to_string() + "/64";
 }

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <thread>
 
+#include "client_address.h"
 #include "session.h"
 
 namespace asio = boost::asio;
@@ -68,11 +69,12 @@ void HttpServer::Accept(const std::shared_ptr<Listener>& listener) {
 }
 
 bool HttpServer::Admit(const std::string& peer, const std::shared_ptr<Session>& session) {
+    const std::string key = AddressKey(peer);
     const std::lock_guard lock(mutex);
-    Address& mine = perAddress[peer];
+    Address& mine = perAddress[key];
     const bool proxy = !limits.TrustedProxy.empty() && peer == limits.TrustedProxy;
     if (open >= limits.Connections || mine.Waiting.size() >= limits.PerAddress) {
-        if (mine.Served == 0 && mine.Waiting.empty()) perAddress.erase(peer);
+        if (mine.Served == 0 && mine.Waiting.empty()) perAddress.erase(key);
         return false;
     }
     ++open;
@@ -92,11 +94,12 @@ bool HttpServer::Admit(const std::string& peer, const std::shared_ptr<Session>& 
 
 void HttpServer::Release(const std::string& peer, bool served) {
     std::shared_ptr<Session> next;
+    const std::string key = AddressKey(peer);
     {
         const std::lock_guard lock(mutex);
         --open;
         --metrics.ConnectionsOpen;
-        Address& mine = perAddress[peer];
+        Address& mine = perAddress[key];
         auto& waiting = mine.Waiting;
         const auto before = static_cast<long>(waiting.size());
         waiting.erase(std::remove_if(waiting.begin(), waiting.end(),
@@ -112,7 +115,7 @@ void HttpServer::Release(const std::string& peer, bool served) {
             next->MarkServing();
         }
         metrics.ConnectionsWaiting -= before - static_cast<long>(waiting.size());
-        if (mine.Served == 0 && waiting.empty()) perAddress.erase(peer);
+        if (mine.Served == 0 && waiting.empty()) perAddress.erase(key);
         metrics.AddressEntries = static_cast<long>(perAddress.size());
         for (auto at = sessions.begin(); at != sessions.end();)
             at = at->expired() ? sessions.erase(at) : std::next(at);
